@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/runtime.h"
+
+namespace setup {
+
+/// What the run tells a calling script through its exit status.
+enum class ExitStatus : int {
+    Applied = 0,   ///< the update was applied
+    Declined = 1,  ///< the user declined or cancelled
+    Refused = 2,   ///< a check refused the update
+    Failed = 3,    ///< a failure
+};
+
+/// The program-wide variables of one run, owned by the run and passed by reference.
+struct RunState {
+    FileNumber ListFileNumber = 0;  ///< the number under which the list is open during a pass
+    std::wstring CurrentLine;       ///< the entry last read
+    std::wstring InstallDir;        ///< the installation directory, ending with "\" once located
+    std::int16_t FileCount = 0;     ///< the progress total, then the cleanup's bound
+    ExitStatus exitStatus = ExitStatus::Failed;  ///< set by each path before the run ends
+};
+
+}  // namespace setup

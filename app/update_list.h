@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+namespace setup {
+
+class Runtime;
+struct RunState;
+
+/// Markers that open the entries of the update list.
+inline constexpr wchar_t kRemarkMarker = L';';
+inline constexpr wchar_t kWarningMarker = L'!';
+inline constexpr wchar_t kVersionRangeMarker = L'\u00A7';  // "§", byte A7 in the list
+inline constexpr wchar_t kRequiredFileMarker = L'@';
+inline constexpr wchar_t kVersionStampMarker = L'#';
+
+/// Kind of an entry, decided by its first character alone.
+enum class EntryKind {
+    Remark,        ///< ";": the first one is the title, later ones are comments
+    Warning,       ///< "!"
+    VersionRange,  ///< "§"
+    RequiredFile,  ///< "@"
+    VersionStamp,  ///< "#"
+    File,          ///< anything else, the empty entry included
+};
+
+/// The kind of `entry` by an exact comparison of its first character.
+EntryKind classifyEntry(const std::wstring& entry);
+
+/// True when `entry` starts with `marker` (the empty entry starts with nothing).
+bool startsWith(const std::wstring& entry, wchar_t marker);
+
+/// Path of the list: the program directory followed by "\setup.lst", without looking at its last
+/// character.
+std::wstring updateListPath(Runtime& runtime);
+
+/// Takes the lowest free file number into `ListFileNumber` and opens the list under it.
+void openUpdateList(Runtime& runtime, RunState& state);
+
+/// Reads the next entry of the open list into `CurrentLine`.
+void readUpdateListEntry(Runtime& runtime, RunState& state);
+
+}  // namespace setup

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace setup {
+
+struct Session;
+
+/// The list directives, methods of the main window. Each takes the entry by reference; Version and SetVer
+/// rewrite it. Version and exist end the run through CleanupAndExit when their check fails.
+class Directives {
+public:
+    virtual ~Directives() = default;
+    virtual void alert(std::wstring& entry) = 0;
+    virtual void Version(std::wstring& entry) = 0;
+    virtual void exist(std::wstring& entry) = 0;
+    virtual void SetVer(std::wstring& entry) = 0;
+};
+
+/// The caption used when the list has no title entry.
+inline constexpr const wchar_t* kDefaultCaption = L"Kelvane: Mise \u00E0 jour...";
+
+/// The load handler of the main window: the whole update, from the title to the end of the program.
+/// Never returns.
+[[noreturn]] void Form_Load(Session& session, Directives& directives);
+
+}  // namespace setup

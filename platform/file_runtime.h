@@ -1,0 +1,42 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/entry_reader.h"
+#include "platform/runtime.h"
+
+namespace setup {
+
+/// The file half of Runtime on Linux, over the real file system. The window half (message boxes,
+/// pending messages, the end of the program) is left to a derived class.
+class FileRuntime : public Runtime {
+public:
+    /// `programDirectory` overrides the directory of the executable (tests run on temporary folders).
+    explicit FileRuntime(std::optional<std::wstring> programDirectory = std::nullopt);
+
+    std::wstring programDirectory() override;
+    FileNumber freeFileNumber() override;
+    void openForInput(FileNumber number, const std::wstring& path) override;
+    bool atEndOfFile(FileNumber number) override;
+    std::wstring readEntry(FileNumber number) override;
+    void close(FileNumber number) override;
+    void deleteFile(const std::wstring& path) override;
+    void copyFile(const std::wstring& source, const std::wstring& destination) override;
+
+    /// Closes every open file number, as the end of the program does.
+    void closeAll();
+
+private:
+    EntryReader& openFile(FileNumber number);
+
+    std::optional<std::wstring> m_programDirectory;
+    std::map<FileNumber, std::unique_ptr<EntryReader>> m_open;
+};
+
+/// Directory of the running executable (from /proc/self/exe), without a trailing "/" except at "/".
+std::wstring executableDirectory();
+
+}  // namespace setup

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace setup {
+
+/// Name under which the product registry is read, and the spelling under which it is written.
+inline constexpr const wchar_t* kRegistryReadName = L"Tamreg.reg";
+inline constexpr const wchar_t* kRegistryWriteName = L"TamReg.reg";
+/// The product whose section is used when an entry names none.
+inline constexpr const wchar_t* kDefaultProduct = L"Kelvane";
+
+/// The value of `key` in `section` of the profile file `fileName`, at most 254 characters, without
+/// trailing spaces; empty when there is none.
+std::wstring ReadProfileValue(std::wstring fileName, std::wstring section, std::wstring key);
+
+/// Records `version` as the "Version" of `section` in the product registry. A failed write goes
+/// unnoticed, as the update expects.
+void writeVersion(const std::wstring& section, const std::wstring& version);
+
+}  // namespace setup
