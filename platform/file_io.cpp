@@ -1,0 +1,177 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <system_error>
+
+#include "platform/failure.h"
+
+namespace setup {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void fail(const std::string& what, const fs::path& path, int error) {
+    throw Failure(what + " " + path.string() + ": " + std::strerror(error));
+}
+
+/// Closes a descriptor when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    /// Closes now and reports the error of the close (0 when it succeeded).
+    int release() {
+        const int result = ::close(m_fd) == 0 ? 0 : errno;
+        m_fd = -1;
+        return result;
+    }
+
+  private:
+    int m_fd;
+};
+
+/// Opens `path` for reading only when it is a regular file; a FIFO or device never blocks the open.
+int openRegularForReading(const fs::path& path, struct stat& st) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) fail("cannot open", path, errno);
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        fail("cannot examine", path, error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fail("not a regular file:", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+/// Reads up to `size` bytes, retrying on interruption; 0 at the end of the file.
+std::size_t readSome(int fd, char* data, std::size_t size, const fs::path& path) {
+    for (;;) {
+        const ssize_t count = ::read(fd, data, size);
+        if (count >= 0) return static_cast<std::size_t>(count);
+        if (errno != EINTR) fail("cannot read", path, errno);
+    }
+}
+
+void writeAll(int fd, const char* data, std::size_t size, const fs::path& path) {
+    while (size > 0) {
+        const ssize_t count = ::write(fd, data, size);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            fail("cannot write", path, errno);
+        }
+        data += count;
+        size -= static_cast<std::size_t>(count);
+    }
+}
+
+/// The process's file creation mask, read without changing it.
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+/// Writes a temporary file beside `path` through `fill`, gives it `mode`, and renames it over `path`.
+/// The temporary file never outlives a failure.
+void replaceThroughTemporary(const fs::path& path, mode_t mode, const std::function<void(int)>& fill) {
+    const fs::path directory = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::error_code error;
+    fs::create_directories(directory, error);
+    if (error) fail("cannot create the folder", directory, error.value());
+
+    std::string pattern = (directory / ".setup-XXXXXX").string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) fail("cannot create a temporary file in", directory, errno);
+    Descriptor temporary(fd);
+    const fs::path temporaryPath = pattern;
+    try {
+        fill(fd);
+        if (::fchmod(fd, mode) != 0) fail("cannot set the mode of", temporaryPath, errno);
+        if (::fsync(fd) != 0) fail("cannot flush", temporaryPath, errno);
+        if (const int closeError = temporary.release(); closeError != 0) {
+            fail("cannot close", temporaryPath, closeError);
+        }
+        if (::rename(temporaryPath.c_str(), path.c_str()) != 0) fail("cannot replace", path, errno);
+    } catch (...) {
+        ::unlink(temporaryPath.c_str());
+        throw;
+    }
+    // Makes the rename itself durable; the new content is already complete either way.
+    if (const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+/// The file a replacement must land on: the target of a symbolic link, so the link itself survives.
+fs::path replacementTarget(const fs::path& path) {
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(path, error))) {
+        fs::path resolved = fs::canonical(path, error);
+        if (!error) return resolved;
+    }
+    return path;
+}
+
+}  // namespace
+
+std::string readWholeFile(const fs::path& path) {
+    struct stat st {};
+    Descriptor fd(openRegularForReading(path, st));
+    std::string bytes;
+    char buffer[65536];
+    while (const std::size_t count = readSome(fd.get(), buffer, sizeof buffer, path))
+        bytes.append(buffer, count);
+    return bytes;
+}
+
+std::optional<std::string> readFileIfPresent(const fs::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        fail("cannot examine", path, errno);
+    }
+    return readWholeFile(path);
+}
+
+void replaceFileAtomically(const fs::path& path, const std::string& bytes) {
+    const fs::path target = replacementTarget(path);
+    mode_t mode = 0666 & ~currentUmask();
+    if (struct stat st{}; ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = st.st_mode & 07777;
+    replaceThroughTemporary(target, mode, [&](int fd) { writeAll(fd, bytes.data(), bytes.size(), target); });
+}
+
+void copyFileAtomically(const fs::path& source, const fs::path& destination) {
+    struct stat st {};
+    Descriptor in(openRegularForReading(source, st));
+    replaceThroughTemporary(destination, st.st_mode & 0777, [&](int out) {
+        char buffer[65536];
+        while (const std::size_t count = readSome(in.get(), buffer, sizeof buffer, source)) {
+            writeAll(out, buffer, count, destination);
+        }
+    });
+}
+
+}  // namespace setup

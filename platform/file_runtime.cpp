@@ -1,0 +1,93 @@
+#include "platform/file_runtime.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "platform/failure.h"
+#include "platform/file_io.h"
+#include "platform/path_mapping.h"
+#include "platform/text_codec.h"
+
+namespace setup {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr FileNumber kFirstFileNumber = 1;
+constexpr FileNumber kLastFileNumber = 255;
+
+std::string numberText(FileNumber number) { return "file number " + std::to_string(number); }
+
+}  // namespace
+
+FileRuntime::FileRuntime(std::optional<std::wstring> programDirectory)
+    : m_programDirectory(std::move(programDirectory)) {}
+
+std::wstring FileRuntime::programDirectory() {
+    if (!m_programDirectory) m_programDirectory = executableDirectory();
+    return *m_programDirectory;
+}
+
+FileNumber FileRuntime::freeFileNumber() {
+    for (FileNumber number = kFirstFileNumber; number <= kLastFileNumber; ++number) {
+        if (!m_open.contains(number)) return number;
+    }
+    throw Failure("every file number is in use");
+}
+
+void FileRuntime::openForInput(FileNumber number, const std::wstring& path) {
+    if (number < kFirstFileNumber || number > kLastFileNumber) throw Failure("bad " + numberText(number));
+    if (m_open.contains(number)) throw Failure(numberText(number) + " is already open");
+    auto reader = std::make_unique<EntryReader>(readWholeFile(mapPath(path)));
+    m_open.emplace(number, std::move(reader));
+}
+
+bool FileRuntime::atEndOfFile(FileNumber number) { return openFile(number).atEnd(); }
+
+std::wstring FileRuntime::readEntry(FileNumber number) { return openFile(number).next(); }
+
+void FileRuntime::close(FileNumber number) {
+    if (m_open.erase(number) == 0) throw Failure(numberText(number) + " is not open");
+}
+
+void FileRuntime::deleteFile(const std::wstring& path) {
+    const fs::path mapped = mapPath(path);
+    struct stat st {};
+    if (::lstat(mapped.c_str(), &st) != 0) {
+        throw Failure("cannot delete " + mapped.string() + ": " + std::strerror(errno));
+    }
+    if (S_ISDIR(st.st_mode)) throw Failure("will not delete the folder " + mapped.string());
+    if (::unlink(mapped.c_str()) != 0) {
+        throw Failure("cannot delete " + mapped.string() + ": " + std::strerror(errno));
+    }
+}
+
+void FileRuntime::copyFile(const std::wstring& source, const std::wstring& destination) {
+    copyFileAtomically(mapPath(source), mapPath(destination));
+}
+
+void FileRuntime::closeAll() { m_open.clear(); }
+
+EntryReader& FileRuntime::openFile(FileNumber number) {
+    auto it = m_open.find(number);
+    if (it == m_open.end()) throw Failure(numberText(number) + " is not open");
+    return *it->second;
+}
+
+std::wstring executableDirectory() {
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error) throw Failure("cannot find the running program: " + error.message());
+    fs::path directory = executable.parent_path();
+    if (directory.empty()) directory = "/";
+    return fromUtf8(directory.string());
+}
+
+}  // namespace setup

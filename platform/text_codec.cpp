@@ -1,0 +1,176 @@
+#include "platform/text_codec.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cerrno>
+#include <unordered_map>
+
+#include "platform/failure.h"
+
+namespace setup {
+
+namespace {
+
+constexpr wchar_t kReplacement = 0xFFFD;
+
+/// The code page in both directions, taken from the C library's converter once.
+struct AnsiTables {
+    std::array<wchar_t, 256> toWide{};
+    std::unordered_map<wchar_t, char> toByte;
+};
+
+AnsiTables buildTables() {
+    iconv_t cd = ::iconv_open("UTF-32LE", "WINDOWS-1252");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw Failure("the Windows-1252 converter is not available");
+    AnsiTables tables;
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        unsigned char out[8] = {};
+        char* inPtr = &in;
+        char* outPtr = reinterpret_cast<char*>(out);
+        std::size_t inLeft = 1;
+        std::size_t outLeft = sizeof out;
+        ::iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+        std::size_t result = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        wchar_t wide = kReplacement;
+        if (result != static_cast<std::size_t>(-1) && inLeft == 0 && sizeof out - outLeft == 4) {
+            wide = static_cast<wchar_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (out[3] << 24));
+        }
+        tables.toWide[static_cast<std::size_t>(b)] = wide;
+        if (wide != kReplacement) tables.toByte.emplace(wide, static_cast<char>(b));
+    }
+    ::iconv_close(cd);
+    return tables;
+}
+
+const AnsiTables& ansiTables() {
+    static const AnsiTables tables = buildTables();
+    return tables;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::wstring fromAnsi(std::string_view bytes) {
+    const auto& table = ansiTables().toWide;
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (char b : bytes) text += table[static_cast<unsigned char>(b)];
+    return text;
+}
+
+std::string toAnsi(std::wstring_view text) {
+    const auto& map = ansiTables().toByte;
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (wchar_t c : text) {
+        auto it = map.find(c);
+        bytes += it == map.end() ? '?' : it->second;
+    }
+    return bytes;
+}
+
+std::string toUtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t c : text) appendUtf8(out, static_cast<char32_t>(c));
+    return out;
+}
+
+std::wstring fromUtf8(std::string_view bytes) {
+    // Each maximal ill-formed subsequence becomes one U+FFFD, as Unicode recommends.
+    std::wstring out;
+    out.reserve(bytes.size());
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    while (i < size) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            out += static_cast<wchar_t>(lead);
+            ++i;
+            continue;
+        }
+        int length = 0;
+        char32_t c = 0;
+        unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            c = lead & 0x0F;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            c = lead & 0x07;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            out += kReplacement;
+            ++i;
+            continue;
+        }
+        std::size_t k = i + 1;
+        bool complete = true;
+        for (int n = 1; n < length; ++n, ++k) {
+            const unsigned char lo = n == 1 ? low : 0x80;
+            const unsigned char hi = n == 1 ? high : 0xBF;
+            if (k >= size || byteAt(k) < lo || byteAt(k) > hi) {
+                complete = false;
+                break;
+            }
+            c = (c << 6) | (byteAt(k) & 0x3F);
+        }
+        out += complete ? static_cast<wchar_t>(c) : kReplacement;
+        i = k;
+    }
+    return out;
+}
+
+wchar_t foldCase(wchar_t c) {
+    if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - 0x20);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<wchar_t>(c - 0x20);  // à-þ except ÷
+    switch (c) {
+        case 0x0161:
+            return 0x0160;  // š
+        case 0x0153:
+            return 0x0152;  // œ
+        case 0x017E:
+            return 0x017D;  // ž
+        case 0x00FF:
+            return 0x0178;  // ÿ
+        default:
+            return c;
+    }
+}
+
+bool equalIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (foldCase(a[i]) != foldCase(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace setup

@@ -1,0 +1,237 @@
+#include "platform/file_runtime.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/failure.h"
+#include "platform/text_codec.h"
+#include "tests/support/temp_dir.h"
+
+namespace setup::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// The file half alone; the window services are never called here.
+class FilesOnly : public FileRuntime {
+  public:
+    using FileRuntime::FileRuntime;
+    int messageBox(const std::wstring&, int, const std::wstring&) override { throw Failure("no windows"); }
+    void processPendingMessages() override {}
+    [[noreturn]] void endProgram(int) override { throw Failure("no end"); }
+};
+
+bool runningAsRoot() { return ::geteuid() == 0; }
+
+std::set<std::string> namesIn(const fs::path& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+class FileRuntimeTest : public ::testing::Test {
+  protected:
+    std::wstring at(const std::wstring& relative) const {
+        return fromUtf8(m_dir.path().string()) + L"\\" + relative;
+    }
+
+    TempDir m_dir;
+    FilesOnly m_runtime{fromUtf8(m_dir.path().string())};
+};
+
+TEST_F(FileRuntimeTest, ProgramDirectoryCanBeGiven) {
+    EXPECT_EQ(m_runtime.programDirectory(), fromUtf8(m_dir.path().string()));
+}
+
+TEST(FileRuntime, ProgramDirectoryDefaultsToTheExecutablesFolder) {
+    FilesOnly runtime;
+    const std::wstring directory = runtime.programDirectory();
+    EXPECT_EQ(directory, executableDirectory());
+    EXPECT_EQ(fs::path(toUtf8(directory)), fs::read_symlink("/proc/self/exe").parent_path());
+    ASSERT_FALSE(directory.empty());
+    EXPECT_TRUE(directory == L"/" || directory.back() != L'/');
+}
+
+TEST_F(FileRuntimeTest, HandsOutTheLowestFreeNumberAndReusesClosedOnes) {
+    writeFile(m_dir / "setup.lst", "a");
+    EXPECT_EQ(m_runtime.freeFileNumber(), 1);
+    m_runtime.openForInput(1, at(L"setup.lst"));
+    EXPECT_EQ(m_runtime.freeFileNumber(), 2);
+    m_runtime.openForInput(2, at(L"setup.lst"));
+    m_runtime.openForInput(3, at(L"setup.lst"));
+    m_runtime.close(2);
+    EXPECT_EQ(m_runtime.freeFileNumber(), 2);
+    m_runtime.close(1);
+    EXPECT_EQ(m_runtime.freeFileNumber(), 1);
+    m_runtime.closeAll();
+    EXPECT_EQ(m_runtime.freeFileNumber(), 1);
+    EXPECT_THROW(m_runtime.close(3), Failure);
+}
+
+TEST_F(FileRuntimeTest, RunsOutOfNumbersAfter255) {
+    writeFile(m_dir / "setup.lst", "a");
+    for (int i = 0; i < 255; ++i) m_runtime.openForInput(m_runtime.freeFileNumber(), at(L"setup.lst"));
+    EXPECT_THROW(m_runtime.freeFileNumber(), Failure);
+}
+
+TEST_F(FileRuntimeTest, RefusesNumbersInUseOrOutOfRange) {
+    writeFile(m_dir / "setup.lst", "a");
+    m_runtime.openForInput(1, at(L"setup.lst"));
+    EXPECT_THROW(m_runtime.openForInput(1, at(L"setup.lst")), Failure);
+    EXPECT_THROW(m_runtime.openForInput(0, at(L"setup.lst")), Failure);
+    EXPECT_THROW(m_runtime.openForInput(256, at(L"setup.lst")), Failure);
+}
+
+TEST_F(FileRuntimeTest, ReadsTheListThroughOtherCaseAndSeparators) {
+    writeFile(m_dir / "setup.lst", ";Titre\r\n\"a, b\",c\r\n");
+    m_runtime.openForInput(4, fromUtf8(m_dir.path().string()) + L"\\\\Setup.LST");
+    std::vector<std::wstring> entries;
+    while (!m_runtime.atEndOfFile(4)) entries.push_back(m_runtime.readEntry(4));
+    EXPECT_EQ(entries, (std::vector<std::wstring>{L";Titre", L"a, b", L"c"}));
+    m_runtime.close(4);
+}
+
+TEST_F(FileRuntimeTest, OperationsOnANumberNotOpenFail) {
+    EXPECT_THROW(m_runtime.atEndOfFile(1), Failure);
+    EXPECT_THROW(m_runtime.readEntry(1), Failure);
+    EXPECT_THROW(m_runtime.close(1), Failure);
+}
+
+TEST_F(FileRuntimeTest, OpeningMissingOrFolderOrFifoFailsAndKeepsTheNumberFree) {
+    fs::create_directory(m_dir / "folder");
+    ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0600), 0);
+    for (const wchar_t* name : {L"missing.lst", L"folder", L"fifo"}) {
+        EXPECT_THROW(m_runtime.openForInput(1, at(name)), Failure) << toUtf8(name);
+        EXPECT_EQ(m_runtime.freeFileNumber(), 1);
+    }
+}
+
+TEST_F(FileRuntimeTest, OpeningUnreadableFileFails) {
+    if (runningAsRoot()) GTEST_SKIP() << "root reads every file";
+    writeFile(m_dir / "setup.lst", "a");
+    fs::permissions(m_dir / "setup.lst", fs::perms::none);
+    EXPECT_THROW(m_runtime.openForInput(1, at(L"setup.lst")), Failure);
+}
+
+TEST_F(FileRuntimeTest, DeletesAFileByAnyLetterCase) {
+    writeFile(m_dir / "setup.lst", "a");
+    writeFile(m_dir / "other.txt", "b");
+    m_runtime.deleteFile(at(L"Setup.lst"));
+    EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"other.txt"});
+}
+
+TEST_F(FileRuntimeTest, DeletingAnAbsentFileFails) {
+    EXPECT_THROW(m_runtime.deleteFile(at(L"absent.txt")), Failure);
+    EXPECT_THROW(m_runtime.deleteFile(L""), Failure);
+}
+
+TEST_F(FileRuntimeTest, NeverDeletesAFolder) {
+    writeFile(m_dir / "folder" / "kept.txt", "a");
+    fs::create_directory(m_dir / "empty");
+    EXPECT_THROW(m_runtime.deleteFile(at(L"folder")), Failure);
+    EXPECT_THROW(m_runtime.deleteFile(at(L"empty\\")), Failure);
+    EXPECT_TRUE(fs::exists(m_dir / "folder" / "kept.txt"));
+    EXPECT_TRUE(fs::is_directory(m_dir / "empty"));
+}
+
+TEST_F(FileRuntimeTest, WildcardsMatchOnlyThemselves) {
+    writeFile(m_dir / "a.txt", "a");
+    writeFile(m_dir / "b.txt", "b");
+    EXPECT_THROW(m_runtime.deleteFile(at(L"*")), Failure);
+    EXPECT_THROW(m_runtime.deleteFile(at(L"?.txt")), Failure);
+    EXPECT_EQ(namesIn(m_dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
+
+    writeFile(m_dir / "*", "star");
+    m_runtime.deleteFile(at(L"*"));
+    EXPECT_EQ(namesIn(m_dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(FileRuntimeTest, DeletesALinkNotItsTarget) {
+    writeFile(m_dir / "target.txt", "a");
+    fs::create_symlink(m_dir / "target.txt", m_dir / "link.txt");
+    m_runtime.deleteFile(at(L"link.txt"));
+    EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"target.txt"});
+}
+
+TEST_F(FileRuntimeTest, CopiesIntoANewSubfolderWithThePermissionBits) {
+    writeFile(m_dir / "src" / "Tool.bin", std::string("\0\x01binary\r\n", 10));
+    fs::permissions(m_dir / "src" / "Tool.bin", fs::perms(0751));
+    m_runtime.copyFile(at(L"SRC\\tool.bin"), at(L"install\\bin\\deep\\Tool.bin"));
+    const fs::path copied = m_dir / "install" / "bin" / "deep" / "Tool.bin";
+    EXPECT_EQ(readFile(copied), std::string("\0\x01binary\r\n", 10));
+    EXPECT_EQ(fs::status(copied).permissions(), fs::perms(0751));
+    EXPECT_EQ(namesIn(copied.parent_path()), std::set<std::string>{"Tool.bin"});
+}
+
+TEST_F(FileRuntimeTest, CopyReplacesTheTargetInItsExistingSpelling) {
+    writeFile(m_dir / "new.txt", "new");
+    writeFile(m_dir / "install" / "Target.TXT", "old content");
+    m_runtime.copyFile(at(L"new.txt"), at(L"INSTALL\\target.txt"));
+    EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"Target.TXT"});
+    EXPECT_EQ(readFile(m_dir / "install" / "Target.TXT"), "new");
+}
+
+TEST_F(FileRuntimeTest, CopyOfAnEmptyFile) {
+    writeFile(m_dir / "empty.txt", "");
+    m_runtime.copyFile(at(L"empty.txt"), at(L"out\\empty.txt"));
+    EXPECT_TRUE(fs::is_regular_file(m_dir / "out" / "empty.txt"));
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "empty.txt"), 0u);
+}
+
+struct FailedCopyCase {
+    const char* name;
+    const wchar_t* source;
+};
+
+class FailedCopy : public FileRuntimeTest, public ::testing::WithParamInterface<FailedCopyCase> {};
+
+TEST_P(FailedCopy, LeavesThePreviousTargetWholeAndNoTemporaryFile) {
+    fs::create_directory(m_dir / "folder");
+    const std::string previous("previous\0content", 16);
+    writeFile(m_dir / "install" / "app.dll", previous);
+    EXPECT_THROW(m_runtime.copyFile(at(GetParam().source), at(L"install\\app.dll")), Failure);
+    EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), previous);
+    EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
+}
+
+const FailedCopyCase kFailedCopies[] = {
+    {"MissingSource", L"missing.dll"},
+    {"SourceIsAFolder", L"folder"},
+    {"EmptySource", L""},
+};
+
+INSTANTIATE_TEST_SUITE_P(FileRuntime, FailedCopy, ::testing::ValuesIn(kFailedCopies),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FileRuntimeTest, CopyOntoAFolderFailsAndKeepsIt) {
+    writeFile(m_dir / "a.txt", "a");
+    writeFile(m_dir / "install" / "a.txt" / "inside.txt", "kept");
+    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
+    EXPECT_EQ(readFile(m_dir / "install" / "a.txt" / "inside.txt"), "kept");
+    EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"a.txt"});
+}
+
+TEST_F(FileRuntimeTest, CopyBelowAFileFails) {
+    writeFile(m_dir / "a.txt", "a");
+    writeFile(m_dir / "install", "a file where a folder should be");
+    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
+    EXPECT_EQ(readFile(m_dir / "install"), "a file where a folder should be");
+}
+
+TEST_F(FileRuntimeTest, CopyIntoAnUnwritableFolderFails) {
+    if (runningAsRoot()) GTEST_SKIP() << "root writes into every folder";
+    writeFile(m_dir / "a.txt", "a");
+    writeFile(m_dir / "install" / "a.txt", "old");
+    fs::permissions(m_dir / "install", fs::perms(0555));
+    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
+    EXPECT_EQ(readFile(m_dir / "install" / "a.txt"), "old");
+}
+
+}  // namespace
+}  // namespace setup::test
