@@ -17,10 +17,10 @@ enum class ExitStatus : int {
 
 /// The program-wide variables of one run, owned by the run and passed by reference.
 struct RunState {
-    FileNumber ListFileNumber = 0;  ///< the number under which the list is open during a pass
-    std::wstring CurrentLine;       ///< the entry last read
-    std::wstring InstallDir;        ///< the installation directory, ending with "\" once located
-    std::int16_t FileCount = 0;     ///< the progress total, then the cleanup's bound
+    FileNumber ListFileNumber = 0;               ///< the number under which the list is open during a pass
+    std::wstring CurrentLine;                    ///< the entry last read
+    std::wstring InstallDir;                     ///< the installation directory, ending with "\" once located
+    std::int16_t FileCount = 0;                  ///< the progress total, then the cleanup's bound
     ExitStatus exitStatus = ExitStatus::Failed;  ///< set by each path before the run ends
 };
 

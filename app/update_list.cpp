@@ -1,0 +1,55 @@
+#include "app/update_list.h"
+
+#include <limits>
+
+#include "app/run_state.h"
+#include "platform/failure.h"
+#include "platform/runtime.h"
+
+namespace setup {
+
+bool startsWith(const std::wstring& entry, wchar_t marker) {
+    return !entry.empty() && entry.front() == marker;
+}
+
+EntryKind classifyEntry(const std::wstring& entry) {
+    if (entry.empty()) return EntryKind::File;
+    switch (entry.front()) {
+        case kRemarkMarker:
+            return EntryKind::Remark;
+        case kWarningMarker:
+            return EntryKind::Warning;
+        case kVersionRangeMarker:
+            return EntryKind::VersionRange;
+        case kRequiredFileMarker:
+            return EntryKind::RequiredFile;
+        case kVersionStampMarker:
+            return EntryKind::VersionStamp;
+        default:
+            return EntryKind::File;
+    }
+}
+
+std::wstring trimSpaces(const std::wstring& entry) {
+    const auto first = entry.find_first_not_of(L' ');
+    if (first == std::wstring::npos) return {};
+    return entry.substr(first, entry.find_last_not_of(L' ') - first + 1);
+}
+
+void countEntry(std::int16_t& count) {
+    if (count == std::numeric_limits<std::int16_t>::max()) throw Failure("overflow of a 16-bit entry count");
+    ++count;
+}
+
+std::wstring updateListPath(Runtime& runtime) { return runtime.programDirectory() + L"\\setup.lst"; }
+
+void openUpdateList(Runtime& runtime, RunState& state) {
+    state.ListFileNumber = runtime.freeFileNumber();
+    runtime.openForInput(state.ListFileNumber, updateListPath(runtime));
+}
+
+void readUpdateListEntry(Runtime& runtime, RunState& state) {
+    state.CurrentLine = runtime.readEntry(state.ListFileNumber);
+}
+
+}  // namespace setup

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace setup {
@@ -29,6 +30,12 @@ EntryKind classifyEntry(const std::wstring& entry);
 
 /// True when `entry` starts with `marker` (the empty entry starts with nothing).
 bool startsWith(const std::wstring& entry, wchar_t marker);
+
+/// `entry` without the spaces (U+0020) at its ends.
+std::wstring trimSpaces(const std::wstring& entry);
+
+/// Adds one to a 16-bit entry count; beyond 32767 the addition fails with Failure and the count stays.
+void countEntry(std::int16_t& count);
 
 /// Path of the list: the program directory followed by "\setup.lst", without looking at its last
 /// character.

@@ -1,0 +1,110 @@
+#include "app/update_sequence.h"
+
+#include <exception>
+
+#include "app/failure_exit.h"
+#include "app/run_state.h"
+#include "app/session.h"
+#include "app/update_list.h"
+#include "app/windows.h"
+#include "platform/runtime.h"
+#include "registry/path_routines.h"
+#include "registry/product_registry.h"
+
+namespace setup {
+
+namespace {
+
+/// Reads the list up to its first ";" entry and makes the caption from it.
+std::wstring readCaption(Runtime& runtime, RunState& state) {
+    openUpdateList(runtime, state);
+    while (!runtime.atEndOfFile(state.ListFileNumber)) {
+        readUpdateListEntry(runtime, state);
+        if (startsWith(state.CurrentLine, kRemarkMarker)) break;
+    }
+    runtime.close(state.ListFileNumber);
+    if (startsWith(state.CurrentLine, kRemarkMarker)) return state.CurrentLine.substr(1);
+    return kDefaultCaption;
+}
+
+void showAndPaint(MainWindow& form1) {
+    form1.show();
+    form1.PaintBackdrop();
+}
+
+/// Runs the warnings and checks that come before the confirmation. Each test looks at CurrentLine as the
+/// previous directive left it.
+void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directives) {
+    openUpdateList(runtime, state);
+    while (!runtime.atEndOfFile(state.ListFileNumber)) {
+        readUpdateListEntry(runtime, state);
+        if (startsWith(state.CurrentLine, kWarningMarker)) directives.alert(state.CurrentLine);
+        if (startsWith(state.CurrentLine, kVersionRangeMarker)) directives.Version(state.CurrentLine);
+        if (startsWith(state.CurrentLine, kRequiredFileMarker)) directives.exist(state.CurrentLine);
+    }
+    runtime.close(state.ListFileNumber);
+}
+
+void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
+    openUpdateList(runtime, state);
+    while (!runtime.atEndOfFile(state.ListFileNumber)) {
+        readUpdateListEntry(runtime, state);
+        if (startsWith(state.CurrentLine, kVersionStampMarker)) directives.SetVer(state.CurrentLine);
+    }
+    runtime.close(state.ListFileNumber);
+}
+
+[[noreturn]] void runUpdate(Session& session, Directives& directives) {
+    Runtime& runtime = session.runtime;
+    RunState& state = session.state;
+    MainWindow& form1 = session.form1;
+
+    form1.setCaption(readCaption(runtime, state));
+    form1.maximise();
+    showAndPaint(form1);
+
+    state.InstallDir = ReadProfileValue(kRegistryReadName, kDefaultProduct, L"Path");
+    if (state.InstallDir.empty()) {
+        state.exitStatus = ExitStatus::Refused;
+        runtime.messageBox(
+            L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "
+            L"Kelvane de fa\u00E7on compl\u00E8te avant de relancer cette installation",
+            box::kCritical, L"Erreur: Kelvane non install\u00E9");
+        CleanupAndExit(session);
+    }
+    state.InstallDir = WithTrailingBackslash(state.InstallDir);
+    showAndPaint(form1);
+
+    runPreCopyDirectives(runtime, state, directives);
+    // The last warning of the list is repeated just before the question, so it is the one the user
+    // reads last.
+    if (startsWith(state.CurrentLine, kWarningMarker)) {
+        runtime.messageBox(L"Attention : " + state.CurrentLine.substr(1), box::kExclamation,
+                           L"Mise en Garde");
+    }
+
+    const int answer = runtime.messageBox(L"Voulez-vous effectuer la mise \u00E0 jour ?",
+                                          box::kQuestionOkCancel, form1.caption());
+    if (answer != box::kOk) {
+        state.exitStatus = ExitStatus::Declined;
+        CleanupAndExit(session);
+    }
+    form1.show();
+    runtime.processPendingMessages();
+    session.form2.showModal();
+    stampVersions(runtime, state, directives);
+    state.exitStatus = ExitStatus::Applied;
+    CleanupAndExit(session);
+}
+
+}  // namespace
+
+void Form_Load(Session& session, Directives& directives) {
+    try {
+        runUpdate(session, directives);
+    } catch (const std::exception&) {
+        reportFailureAndExit(session);
+    }
+}
+
+}  // namespace setup

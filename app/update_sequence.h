@@ -9,7 +9,7 @@ struct Session;
 /// The list directives, methods of the main window. Each takes the entry by reference; Version and SetVer
 /// rewrite it. Version and exist end the run through CleanupAndExit when their check fails.
 class Directives {
-public:
+  public:
     virtual ~Directives() = default;
     virtual void alert(std::wstring& entry) = 0;
     virtual void Version(std::wstring& entry) = 0;

@@ -6,7 +6,7 @@ namespace setup {
 
 /// The main window as the update sequence drives it.
 class MainWindow {
-public:
+  public:
     virtual ~MainWindow() = default;
     /// The window's caption (the update's title once set).
     virtual std::wstring caption() const = 0;
@@ -23,7 +23,7 @@ public:
 
 /// The progress window as its owner sees it.
 class ProgressWindow {
-public:
+  public:
     virtual ~ProgressWindow() = default;
     /// Loads the window (its counting runs then and may throw), shows it modally and returns once it has
     /// been unloaded.

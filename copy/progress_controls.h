@@ -6,7 +6,7 @@ namespace setup {
 
 /// The controls of the progress window that the copy drives. Widths are in twips.
 class ProgressControls {
-public:
+  public:
     virtual ~ProgressControls() = default;
     /// Width of the trough (the bar's full length), in twips.
     virtual int troughWidth() const = 0;

@@ -1,0 +1,119 @@
+#include "copy/progress_form.h"
+
+#include <cstdint>
+#include <exception>
+
+#include "app/failure_exit.h"
+#include "app/run_state.h"
+#include "app/session.h"
+#include "app/update_list.h"
+#include "copy/progress_controls.h"
+#include "platform/failure.h"
+#include "platform/path_mapping.h"
+#include "platform/runtime.h"
+#include "registry/path_routines.h"
+
+namespace setup {
+
+namespace {
+
+/// The short pause after each file that lets the user follow the names going by.
+void pauseAfterCopy() {
+    volatile std::int32_t step = 1;
+    while (step <= 1000000) {
+        step = step + 1;
+    }
+}
+
+/// Clears a flag when the scope ends, whichever way it ends.
+class FlagGuard {
+  public:
+    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+  private:
+    bool& m_flag;
+};
+
+}  // namespace
+
+ProgressForm::ProgressForm(Session& session, ProgressControls& controls)
+    : m_session(session), m_controls(controls) {}
+
+void ProgressForm::Form_Load() {
+    Runtime& runtime = m_session.runtime;
+    RunState& state = m_session.state;
+    openUpdateList(runtime, state);
+    while (!runtime.atEndOfFile(state.ListFileNumber)) {
+        readUpdateListEntry(runtime, state);
+        if (!startsWith(state.CurrentLine, kRemarkMarker) && !startsWith(state.CurrentLine, kWarningMarker)) {
+            countEntry(state.FileCount);
+        }
+    }
+    runtime.close(state.ListFileNumber);
+}
+
+void ProgressForm::Form_Activate() {
+    // The copy lets pending messages through, which may activate the window again; that activation
+    // must not start a second copy inside the first.
+    if (m_activating) return;
+    FlagGuard running(m_activating);
+    try {
+        copyEntries();
+    } catch (const std::exception&) {
+        reportFailureAndExit(m_session);
+    }
+}
+
+void ProgressForm::copyEntries() {
+    Runtime& runtime = m_session.runtime;
+    RunState& state = m_session.state;
+    runtime.processPendingMessages();
+    if (state.FileCount != 0) {
+        m_controls.setBarWidth(0.0f);
+        openUpdateList(runtime, state);
+        std::int16_t copied = 0;
+        while (!runtime.atEndOfFile(state.ListFileNumber)) {
+            readUpdateListEntry(runtime, state);
+            if (classifyEntry(state.CurrentLine) != EntryKind::File) continue;
+            state.CurrentLine = trimSpaces(state.CurrentLine);
+            countEntry(copied);
+            m_controls.setBarWidth(barWidth(copied, state.FileCount, m_controls.troughWidth()));
+            m_controls.setPercentCaption(
+                formatPercent(static_cast<float>(copied) / static_cast<float>(state.FileCount)));
+            m_controls.setStatusCaption(L"Copie de : " + state.CurrentLine);
+            m_controls.repaintPercent();
+            m_controls.repaintStatus();
+            // The same relative name is used on both sides; one that leaves either folder is refused.
+            if (!staysInsideBase(state.CurrentLine)) throw Failure("file entry outside the update folder");
+            std::wstring programDirectory = runtime.programDirectory();
+            runtime.copyFile(WithTrailingBackslash(programDirectory) + state.CurrentLine,
+                             state.InstallDir + state.CurrentLine);
+            pauseAfterCopy();
+        }
+        runtime.close(state.ListFileNumber);
+        m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
+        runtime.processPendingMessages();
+    }
+    m_controls.setStatusCaption(L"Mise \u00E0 jour effectu\u00E9e avec succ\u00E8s");
+    m_controls.setButtonCaption(kFinishCaption);
+    state.FileCount = 0;
+}
+
+void ProgressForm::Command1_Click() {
+    if (m_controls.buttonCaption() == kFinishCaption) {
+        m_controls.unload();
+        return;
+    }
+    const int answer =
+        m_session.runtime.messageBox(L"Etes-vous sur de vouloir annuler la mise \u00E0 jour ?",
+                                     box::kQuestionYesNo, L"Interruption de la Mise \u00E0 jour...");
+    if (answer == box::kYes) {
+        m_session.state.exitStatus = ExitStatus::Declined;
+        CleanupAndExit(m_session);
+    }
+}
+
+}  // namespace setup

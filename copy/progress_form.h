@@ -13,7 +13,7 @@ inline constexpr const wchar_t* kFinishCaption = L"&Terminer";
 
 /// The three handlers of the progress window: counting on load, the copy on activation, the button.
 class ProgressForm {
-public:
+  public:
     ProgressForm(Session& session, ProgressControls& controls);
 
     /// Counts the entries against which progress is measured into FileCount. Has no failure trap: a
@@ -25,7 +25,7 @@ public:
     /// Closes the finished window, or asks whether to cancel the update.
     void Command1_Click();
 
-private:
+  private:
     void copyEntries();
 
     Session& m_session;

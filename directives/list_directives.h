@@ -10,7 +10,7 @@ struct Session;
 
 /// The list directives over a run: warnings, version ranges, required files and version stamps.
 class ListDirectives final : public Directives {
-public:
+  public:
     explicit ListDirectives(Session& session) : m_session(session) {}
 
     /// Shows the warning of an "!" entry.
@@ -22,7 +22,7 @@ public:
     /// Records the version of a "#" entry; leaves the version text in `entry`.
     void SetVer(std::wstring& entry) override;
 
-private:
+  private:
     Session& m_session;
 };
 

@@ -1,0 +1,414 @@
+// Whole runs of the update on temporary folders, from the main window's load to the end of the program.
+#include "tests/support/update_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace setup::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::wstring kConfirmText = L"Voulez-vous effectuer la mise \u00E0 jour ?";
+const std::wstring kFailureText =
+    L"La mise \u00E0 jour du logiciel Kelvane ne semble pas s'\u00EAtre d\u00E9roul\u00E9e normalement. "
+    L"Veuillez recommencer";
+const std::wstring kFailureTitle = L"Erreur: Mise \u00E0 jour non termin\u00E9e";
+const std::wstring kCancelText = L"Etes-vous sur de vouloir annuler la mise \u00E0 jour ?";
+const std::wstring kCancelTitle = L"Interruption de la Mise \u00E0 jour...";
+const std::wstring kDefaultTitle = L"Kelvane: Mise \u00E0 jour...";
+const std::wstring kRangeIntro = L"Cette mise \u00E0 jour concerne les versions du logiciel Kelvane";
+
+ShownMessage warning(const std::wstring& text) { return {L"Attention : " + text, L"Mise en Garde", 48}; }
+ShownMessage confirmation(const std::wstring& title) { return {kConfirmText, title, 33}; }
+ShownMessage failure() { return {kFailureText, kFailureTitle, 16}; }
+ShownMessage cancelQuestion() { return {kCancelText, kCancelTitle, 36}; }
+ShownMessage lowerBound(const std::wstring& installed, const std::wstring& lower) {
+    return {kRangeIntro + L" sup\u00E9rieure ou \u00E9gale \u00E0 la version " + lower,
+            L"Kelvane install\u00E9 version : " + installed, 16};
+}
+ShownMessage upperBound(const std::wstring& installed, const std::wstring& upper) {
+    return {kRangeIntro + L" inf\u00E9rieure ou \u00E9gale \u00E0 la version " + upper,
+            L"Kelvane install\u00E9 version : " + installed, 16};
+}
+ShownMessage notInstalled() {
+    return {
+        L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "
+        L"Kelvane "
+        L"de fa\u00E7on compl\u00E8te avant de relancer cette installation",
+        L"Erreur: Kelvane non install\u00E9", 16};
+}
+ShownMessage missingFiles() {
+    return {
+        L"Les fichiers \u00E0 mettre \u00E0 jour ne semblent pas correctement install\u00E9s. Veuillez "
+        L"r\u00E9installer Kelvane avant de relancer la mise \u00E0 jour.",
+        L"Erreur: Fichiers \u00E0 mettre \u00E0 jour non install\u00E9s", 16};
+}
+
+std::string installed(const UpdateRun& run, const std::string& relative) {
+    return fs::exists(run.installation / relative) ? readFile(run.installation / relative) : "<absent>";
+}
+
+/// A run with an installed Kelvane 2.0 and three shipped files, one of them in a subfolder.
+class UpdateRunTest : public ::testing::Test {
+  protected:
+    UpdateRunTest() {
+        run.registerProduct("2.0");
+        run.addInstalledFile("kelvane.exe", "old program");
+        run.addUpdateFile("kelvane.exe", "new program");
+        run.addUpdateFile("aide.txt", "aide");
+        run.addUpdateFile("modules/calcul.dll", "calcul");
+    }
+
+    UpdateRun run;
+};
+
+TEST_F(UpdateRunTest, NormalUpdateCopiesStampsAndEmptiesTheUpdateFolder) {
+    run.writeList(
+        std::wstring(L";Mise \u00E0 jour Kelvane 3.1\r\n"
+                     L"!Fermez Kelvane avant de continuer\r\n"
+                     L"\u00A71.5|2.5\r\n"
+                     L"@kelvane.exe\r\n"
+                     L"kelvane.exe,aide.txt\r\n"
+                     L"modules\\calcul.dll\r\n"
+                     L"#3.1\r\n"
+                     L"#1.5[Outils]\r\n"));
+
+    EXPECT_EQ(run.run(), 0);
+
+    EXPECT_EQ(run.runtime.messages,
+              (std::vector<ShownMessage>{warning(L"Fermez Kelvane avant de continuer"),
+                                         confirmation(L"Mise \u00E0 jour Kelvane 3.1")}));
+    EXPECT_EQ(installed(run, "kelvane.exe"), "new program");
+    EXPECT_EQ(installed(run, "aide.txt"), "aide");
+    EXPECT_EQ(installed(run, "modules/calcul.dll"), "calcul");
+    EXPECT_EQ(run.registryText(), "[Kelvane]\r\nPath=" + run.installation.string() +
+                                      "\r\nVersion=3.1\r\n[Outils]\r\nVersion=1.5\r\n");
+    EXPECT_TRUE(run.filesInUpdateFolder().empty());
+    EXPECT_EQ(run.form1.events,
+              (std::vector<std::wstring>{L"caption Mise \u00E0 jour Kelvane 3.1", L"maximise", L"show",
+                                         L"paint Mise \u00E0 jour Kelvane 3.1", L"show",
+                                         L"paint Mise \u00E0 jour Kelvane 3.1", L"show", L"unload"}));
+    // Seven counted entries: the range, the required file, three files and two stamps.
+    EXPECT_EQ(run.form2.percents, (std::vector<std::wstring>{L"14%", L"29%", L"43%"}));
+    EXPECT_EQ(run.form2.statuses,
+              (std::vector<std::wstring>{L"Copie de : kelvane.exe", L"Copie de : aide.txt",
+                                         L"Copie de : modules\\calcul.dll",
+                                         L"Mise \u00E0 jour effectu\u00E9e avec succ\u00E8s"}));
+    EXPECT_EQ(run.runtime.mostFilesOpen, 2) << "the list, and the required file while it is checked";
+}
+
+TEST_F(UpdateRunTest, ChecksThatRefuseTheUpdate) {
+    struct Row {
+        const char* name;
+        std::string installedVersion;
+        std::wstring list;
+        ShownMessage message;
+    };
+    const Row rows[] = {
+        {"lower bound above the installed version", "2.0", L"\u00A72.5|3.0\r\nkelvane.exe\r\n",
+         lowerBound(L"2.0", L"2.5")},
+        {"upper bound below the installed version", "2.0", L"\u00A71.0|1.9\r\nkelvane.exe\r\n",
+         upperBound(L"2.0", L"1.9")},
+        {"2.10 reads as 2.1, below 2.2", "2.10", L"\u00A72.2|2.9\r\nkelvane.exe\r\n",
+         lowerBound(L"2.10", L"2.2")},
+        {"the lower bound is shown as written", "2.0", L"\u00A7 2.5\r\nkelvane.exe\r\n",
+         lowerBound(L"2.0", L" 2.5")},
+        {"no recorded version counts as 0", "", L"\u00A71.0\r\nkelvane.exe\r\n", lowerBound(L"", L"1.0")},
+        {"required file missing", "2.0", L"@bin\\absent.dll\r\nkelvane.exe\r\n", missingFiles()},
+        {"required file with nothing after the marker", "2.0", L"@\r\nkelvane.exe\r\n", missingFiles()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun fresh;
+        fresh.registerProduct(row.installedVersion);
+        fresh.addInstalledFile("kelvane.exe", "old program");
+        fresh.addUpdateFile("kelvane.exe", "new program");
+        fresh.writeList(row.list);
+
+        EXPECT_EQ(fresh.run(), 2);
+
+        EXPECT_EQ(fresh.runtime.messages, std::vector<ShownMessage>{row.message});
+        EXPECT_EQ(installed(fresh, "kelvane.exe"), "old program");
+        EXPECT_TRUE(fresh.runtime.copies.empty());
+        EXPECT_TRUE(fresh.filesInUpdateFolder().empty());
+    }
+}
+
+TEST_F(UpdateRunTest, RangesThatLetTheUpdateThrough) {
+    for (const std::wstring range : {L"\u00A72.0|3.0", L"\u00A71.5|2.0", L"\u00A72.0", L"\u00A71.0|",
+                                     L"\u00A71.0|2.0[Kelvane]", L"\u00A72|2.00"}) {
+        SCOPED_TRACE(std::string(range.begin() + 1, range.end()));
+        UpdateRun fresh;
+        fresh.registerProduct("2.0");
+        fresh.addUpdateFile("kelvane.exe", "new program");
+        fresh.writeList(range + L"\r\nkelvane.exe\r\n");
+
+        EXPECT_EQ(fresh.run(), 0);
+
+        EXPECT_EQ(fresh.runtime.messages, std::vector<ShownMessage>{confirmation(kDefaultTitle)});
+        EXPECT_EQ(installed(fresh, "kelvane.exe"), "new program");
+    }
+}
+
+TEST_F(UpdateRunTest, ProductNotInstalled) {
+    writeFile(run.windowsFolder / "Tamreg.reg", "[Autre]\r\nPath=/opt/autre\r\n");
+    run.writeList(std::wstring(L";Titre\r\nkelvane.exe\r\n"));
+
+    EXPECT_EQ(run.run(), 2);
+
+    EXPECT_EQ(run.runtime.messages, std::vector<ShownMessage>{notInstalled()});
+    EXPECT_EQ(run.form1.events,
+              (std::vector<std::wstring>{L"caption Titre", L"maximise", L"show", L"paint Titre", L"unload"}));
+    EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
+    EXPECT_EQ(run.filesInUpdateFolder(), (std::vector<std::string>{"aide.txt", "modules/calcul.dll"}))
+        << "what the list names is deleted, the rest stays";
+}
+
+TEST_F(UpdateRunTest, ListMissing) {
+    EXPECT_EQ(run.run(), 3);
+
+    EXPECT_EQ(run.runtime.messages, std::vector<ShownMessage>{failure()});
+    EXPECT_EQ(run.form1.events, std::vector<std::wstring>{L"unload"}) << "the main window is never shown";
+    EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
+}
+
+TEST_F(UpdateRunTest, Warnings) {
+    struct Row {
+        const char* name;
+        std::wstring list;
+        std::vector<ShownMessage> messages;
+        int exitStatus;
+    };
+    const Row rows[] = {
+        {"the last entry is shown twice",
+         L"kelvane.exe\r\n!Sauvegardez vos donn\u00E9es\r\n",
+         {warning(L"Sauvegardez vos donn\u00E9es"), warning(L"Sauvegardez vos donn\u00E9es"),
+          confirmation(kDefaultTitle)},
+         0},
+        {"a quoted warning keeps its comma",
+         L"\"!Attention, fermez Kelvane\"\r\nkelvane.exe\r\n",
+         {warning(L"Attention, fermez Kelvane"), confirmation(kDefaultTitle)},
+         0},
+        {"an unquoted warning's tail is a file entry whose copy fails",
+         L"!Attention, fermez Kelvane\r\nkelvane.exe\r\n",
+         {warning(L"Attention"), confirmation(kDefaultTitle), failure()},
+         3},
+        {"a warning with no text", L"!\r\nkelvane.exe\r\n", {warning(L""), confirmation(kDefaultTitle)}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun fresh;
+        fresh.registerProduct("2.0");
+        fresh.addUpdateFile("kelvane.exe", "new program");
+        fresh.writeList(row.list);
+
+        EXPECT_EQ(fresh.run(), row.exitStatus);
+
+        EXPECT_EQ(fresh.runtime.messages, row.messages);
+        EXPECT_TRUE(fresh.filesInUpdateFolder().empty());
+    }
+}
+
+TEST_F(UpdateRunTest, Captions) {
+    struct Row {
+        const char* name;
+        std::wstring list;
+        std::wstring caption;
+    };
+    const Row rows[] = {
+        {"space after the marker stays", L"; Titre\r\n", L" Titre"},
+        {"marker alone gives an empty caption", L";\r\n", L""},
+        {"title after other entries, later remarks ignored", L"a.txt\r\n  ;Titre\r\n;Autre\r\n", L"Titre"},
+        {"no title entry", L"a.txt\r\n", kDefaultTitle},
+        {"no entry at all", L"", kDefaultTitle},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun fresh;
+        fresh.registerProduct("2.0");
+        fresh.addUpdateFile("a.txt", "a");
+        fresh.writeList(row.list);
+        fresh.runtime.answers = {box::kCancel};
+
+        EXPECT_EQ(fresh.run(), 1);
+
+        EXPECT_EQ(fresh.form1.caption(), row.caption);
+        EXPECT_EQ(fresh.runtime.messages, std::vector<ShownMessage>{confirmation(row.caption)});
+    }
+}
+
+TEST_F(UpdateRunTest, CancelAtTheConfirmation) {
+    run.writeList(std::wstring(L"kelvane.exe\r\naide.txt\r\nmodules\\calcul.dll\r\n#3.1\r\n"));
+    run.runtime.answers = {box::kCancel};
+
+    EXPECT_EQ(run.run(), 1);
+
+    EXPECT_EQ(run.form2.loads, 0);
+    EXPECT_TRUE(run.runtime.copies.empty());
+    EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
+    EXPECT_EQ(run.registryText().find("3.1"), std::string::npos);
+    EXPECT_TRUE(run.filesInUpdateFolder().empty());
+}
+
+TEST_F(UpdateRunTest, CancelDuringTheCopy) {
+    struct Row {
+        const char* name;
+        int pendingPoint;  // 1: before the progress window, 2: start of the copy, 3: end of the copy
+        std::vector<int> answers;
+        int exitStatus;
+        const char* program;
+        bool stamped;
+    };
+    const Row rows[] = {
+        {"Yes before anything is copied", 2, {box::kOk, box::kYes}, 1, "old program", false},
+        {"Yes once the copy is complete: nothing stamped", 3, {box::kOk, box::kYes}, 1, "new program", false},
+        {"No, then the update completes", 2, {box::kOk, box::kNo}, 0, "new program", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun fresh;
+        fresh.registerProduct("2.0");
+        fresh.addInstalledFile("kelvane.exe", "old program");
+        fresh.addUpdateFile("kelvane.exe", "new program");
+        fresh.writeList(std::wstring(L"kelvane.exe\r\n#3.1\r\n"));
+        fresh.runtime.answers.assign(row.answers.begin(), row.answers.end());
+        fresh.runtime.atPendingPoint[row.pendingPoint] = [&fresh] { fresh.form2.press(); };
+
+        EXPECT_EQ(fresh.run(), row.exitStatus);
+
+        EXPECT_EQ(fresh.runtime.messages,
+                  (std::vector<ShownMessage>{confirmation(kDefaultTitle), cancelQuestion()}));
+        EXPECT_EQ(installed(fresh, "kelvane.exe"), row.program);
+        EXPECT_EQ(fresh.registryText().find("Version=3.1") != std::string::npos, row.stamped);
+        EXPECT_TRUE(fresh.filesInUpdateFolder().empty());
+        EXPECT_FALSE(fresh.form2.loaded());
+    }
+}
+
+TEST_F(UpdateRunTest, MissingSourceKeepsEarlierCopiesAndThePreviousTarget) {
+    run.addInstalledFile("absent.dll", "previous");
+    run.writeList(std::wstring(L"aide.txt\r\nabsent.dll\r\nkelvane.exe\r\n#3.1\r\n"));
+
+    EXPECT_EQ(run.run(), 3);
+
+    EXPECT_EQ(run.runtime.messages, (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
+    EXPECT_EQ(installed(run, "aide.txt"), "aide");
+    EXPECT_EQ(installed(run, "absent.dll"), "previous");
+    EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
+    EXPECT_EQ(run.registryText().find("3.1"), std::string::npos);
+    EXPECT_EQ(run.filesInUpdateFolder(), std::vector<std::string>{"modules/calcul.dll"})
+        << "only what the list names is deleted";
+    for (const auto& item : fs::directory_iterator(run.installation)) {
+        EXPECT_EQ(item.path().filename().string().find(".tmp"), std::string::npos)
+            << "no temporary file left";
+    }
+}
+
+TEST_F(UpdateRunTest, EntryLeavingTheFoldersIsAFailedCopy) {
+    writeFile(run.root / "outside.txt", "outside");
+    run.writeList(std::wstring(L"aide.txt\r\n..\\outside.txt\r\n"));
+
+    EXPECT_EQ(run.run(), 3);
+
+    EXPECT_EQ(run.runtime.messages, (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
+    EXPECT_EQ(run.runtime.copies.size(), 1u);
+    EXPECT_FALSE(fs::exists(run.root / "Kelvane" / ".." / "outside.txt.copy"));
+    EXPECT_EQ(readFile(run.root / "outside.txt"), "outside");
+}
+
+TEST_F(UpdateRunTest, ProgressOfTheCopy) {
+    struct Row {
+        const char* name;
+        std::wstring list;
+        std::vector<std::wstring> percents;
+        std::vector<float> barWidths;
+        std::wstring finalPercent;
+        int entries;
+    };
+    const Row rows[] = {
+        {"three files",
+         L"kelvane.exe\r\naide.txt\r\nmodules\\calcul.dll\r\n",
+         {L"33%", L"67%", L"100%"},
+         {0.0f, 2030.0f, 4060.0f, 6090.0f, 6090.0f},
+         L"100%",
+         3},
+        {"three files and a range",
+         L"\u00A71.0|3.0\r\nkelvane.exe\r\naide.txt\r\nmodules\\calcul.dll\r\n",
+         {L"25%", L"50%", L"75%"},
+         {0.0f, 1522.5f, 3045.0f, 4567.5f, 6090.0f},
+         L"75%",
+         4},
+        {"a stamp alone", L"#3.1\r\n", {}, {0.0f, 6090.0f}, L"100%", 1},
+        {"nothing countable", L";Titre\r\n!Attention\r\n", {}, {}, L"100%", 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun fresh;
+        fresh.registerProduct("2.0");
+        fresh.addUpdateFile("kelvane.exe", "new program");
+        fresh.addUpdateFile("aide.txt", "aide");
+        fresh.addUpdateFile("modules/calcul.dll", "calcul");
+        fresh.writeList(row.list);
+
+        EXPECT_EQ(fresh.run(), 0);
+
+        EXPECT_EQ(fresh.form2.percents, row.percents);
+        EXPECT_EQ(fresh.form2.barWidths, row.barWidths);
+        EXPECT_EQ(fresh.form2.percentCaption(), row.finalPercent);
+        EXPECT_EQ(fresh.form2.statuses.back(), L"Mise \u00E0 jour effectu\u00E9e avec succ\u00E8s");
+        EXPECT_EQ(fresh.state.FileCount, row.entries) << "the cleanup counts from 0 after the finished copy";
+    }
+}
+
+TEST_F(UpdateRunTest, LabelsAreRepaintedBeforeEachCopy) {
+    run.writeList(std::wstring(L"aide.txt\r\n"));
+    EXPECT_EQ(run.run(), 0);
+    EXPECT_EQ(run.form2.events,
+              (std::vector<std::wstring>{L"load", L"show", L"activate", L"repaint percent", L"repaint status",
+                                         L"button &Terminer", L"press", L"unload"}));
+}
+
+TEST_F(UpdateRunTest, ActivationsWhileCopyingAndAfterTheEndCopyNothingTwice) {
+    run.writeList(std::wstring(L"aide.txt\r\nkelvane.exe\r\n"));
+    run.runtime.atPendingPoint[2] = [this] { run.form2.activate(); };
+    run.form2.extraActivations = 1;
+
+    EXPECT_EQ(run.run(), 0);
+
+    EXPECT_EQ(run.runtime.copies.size(), 2u);
+    EXPECT_EQ(run.form2.percents, (std::vector<std::wstring>{L"50%", L"100%"}));
+}
+
+TEST_F(UpdateRunTest, MalformedDirectivesTakeTheFailureBranch) {
+    for (const std::wstring list : {L"\u00A7[\r\nkelvane.exe\r\n", L"kelvane.exe\r\n#3.1[\r\n"}) {
+        UpdateRun fresh;
+        fresh.registerProduct("2.0");
+        fresh.addUpdateFile("kelvane.exe", "new program");
+        fresh.writeList(list);
+
+        EXPECT_EQ(fresh.run(), 3);
+
+        EXPECT_EQ(fresh.runtime.messages.back(), failure());
+        EXPECT_TRUE(fresh.filesInUpdateFolder().empty());
+    }
+}
+
+TEST_F(UpdateRunTest, MoreCountableEntriesThanSixteenBitsHold) {
+    std::string list;
+    for (int i = 0; i < 32768; ++i) list += "kelvane.exe\r\n";
+    run.writeList(list);
+
+    EXPECT_EQ(run.run(), 3);
+
+    EXPECT_EQ(run.runtime.messages, (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
+    EXPECT_TRUE(run.runtime.copies.empty());
+    EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
+    EXPECT_FALSE(fs::exists(run.updateFolder / "setup.lst"));
+}
+
+}  // namespace
+}  // namespace setup::test

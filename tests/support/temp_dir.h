@@ -7,7 +7,7 @@ namespace setup::test {
 
 /// A fresh directory under the system's temporary folder, removed with everything in it on destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -17,7 +17,7 @@ public:
     /// `relative` below the directory.
     std::filesystem::path operator/(const std::filesystem::path& relative) const { return m_path / relative; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

@@ -1,0 +1,25 @@
+#include "app/failure_exit.h"
+
+#include <exception>
+
+#include "app/run_state.h"
+#include "app/session.h"
+#include "platform/runtime.h"
+
+namespace setup {
+
+void reportFailureAndExit(Session& session) {
+    session.state.exitStatus = ExitStatus::Failed;
+    try {
+        session.runtime.messageBox(
+            L"La mise \u00E0 jour du logiciel Kelvane ne semble pas s'\u00EAtre d\u00E9roul\u00E9e "
+            L"normalement. "
+            L"Veuillez recommencer",
+            box::kCritical, L"Erreur: Mise \u00E0 jour non termin\u00E9e");
+    } catch (const std::exception&) {
+        // The run ends the same way whether or not the message could be shown.
+    }
+    CleanupAndExit(session);
+}
+
+}  // namespace setup

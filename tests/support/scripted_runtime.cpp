@@ -1,0 +1,76 @@
+#include "tests/support/scripted_runtime.h"
+
+#include <algorithm>
+
+#include "platform/failure.h"
+
+namespace setup::test {
+
+ScriptedRuntime::ScriptedRuntime(const std::wstring& programDirectory) : FileRuntime(programDirectory) {}
+
+FileNumber ScriptedRuntime::freeFileNumber() {
+    const FileNumber number = FileRuntime::freeFileNumber();
+    calls.push_back(L"free " + std::to_wstring(number));
+    return number;
+}
+
+void ScriptedRuntime::openForInput(FileNumber number, const std::wstring& path) {
+    calls.push_back(L"open " + std::to_wstring(number) + L" " + path);
+    FileRuntime::openForInput(number, path);
+    mostFilesOpen = std::max(mostFilesOpen, ++m_filesOpen);
+}
+
+bool ScriptedRuntime::atEndOfFile(FileNumber number) {
+    calls.push_back(L"eof " + std::to_wstring(number));
+    return FileRuntime::atEndOfFile(number);
+}
+
+std::wstring ScriptedRuntime::readEntry(FileNumber number) {
+    calls.push_back(L"read " + std::to_wstring(number));
+    return FileRuntime::readEntry(number);
+}
+
+void ScriptedRuntime::close(FileNumber number) {
+    calls.push_back(L"close " + std::to_wstring(number));
+    FileRuntime::close(number);
+    --m_filesOpen;
+}
+
+void ScriptedRuntime::deleteFile(const std::wstring& path) {
+    calls.push_back(L"delete " + path);
+    if (refuseDeletions) throw Failure("write-protected folder");
+    FileRuntime::deleteFile(path);
+    deletions.push_back(path);
+}
+
+void ScriptedRuntime::copyFile(const std::wstring& source, const std::wstring& destination) {
+    calls.push_back(L"copy " + source + L" -> " + destination);
+    FileRuntime::copyFile(source, destination);
+    copies.emplace_back(source, destination);
+}
+
+int ScriptedRuntime::messageBox(const std::wstring& text, int style, const std::wstring& title) {
+    calls.push_back(L"box " + title);
+    messages.push_back({text, title, style});
+    if (answers.empty()) return defaultAnswer(style);
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void ScriptedRuntime::processPendingMessages() {
+    ++pendingPoints;
+    calls.push_back(L"pending " + std::to_wstring(pendingPoints));
+    if (auto action = atPendingPoint.find(pendingPoints); action != atPendingPoint.end()) action->second();
+}
+
+void ScriptedRuntime::endProgram(int exitStatus) {
+    calls.push_back(L"end " + std::to_wstring(exitStatus));
+    closeAll();
+    m_filesOpen = 0;
+    throw ProgramEnded{exitStatus};
+}
+
+int ScriptedRuntime::defaultAnswer(int style) { return style == box::kQuestionYesNo ? box::kYes : box::kOk; }
+
+}  // namespace setup::test

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/file_runtime.h"
+
+namespace setup::test {
+
+/// Thrown by ScriptedRuntime::endProgram. It derives from no std::exception, so no failure trap of the
+/// program catches it and it reaches the test that started the run.
+struct ProgramEnded {
+    int exitStatus;
+};
+
+/// One message box as the program showed it.
+struct ShownMessage {
+    std::wstring text;
+    std::wstring title;
+    int style;
+    bool operator==(const ShownMessage&) const = default;
+};
+
+/// The real file services on temporary folders, with the window services scripted: message boxes are
+/// answered from a script (the default button when the script is empty), actions run at chosen
+/// pending-message points, the end of the program throws ProgramEnded. Every call is recorded.
+class ScriptedRuntime : public FileRuntime {
+  public:
+    explicit ScriptedRuntime(const std::wstring& programDirectory);
+
+    /// Answers for the next message boxes, in order.
+    std::deque<int> answers;
+    /// When true every deletion fails, as on a write-protected folder.
+    bool refuseDeletions = false;
+    /// Actions to run at the n-th processing of pending messages (1-based), e.g. a press of a button.
+    std::map<int, std::function<void()>> atPendingPoint;
+
+    /// Every message box shown, in order.
+    std::vector<ShownMessage> messages;
+    /// Every copy made, as (source, destination).
+    std::vector<std::pair<std::wstring, std::wstring>> copies;
+    /// Every deletion that removed a file.
+    std::vector<std::wstring> deletions;
+    /// Every call made, in order, as a short line ("open 1 path", "read 1", "copy a -> b", "box title", ...).
+    std::vector<std::wstring> calls;
+    /// How many times pending messages were processed.
+    int pendingPoints = 0;
+    /// Highest number of files open at the same time.
+    int mostFilesOpen = 0;
+
+    FileNumber freeFileNumber() override;
+    void openForInput(FileNumber number, const std::wstring& path) override;
+    bool atEndOfFile(FileNumber number) override;
+    std::wstring readEntry(FileNumber number) override;
+    void close(FileNumber number) override;
+    void deleteFile(const std::wstring& path) override;
+    void copyFile(const std::wstring& source, const std::wstring& destination) override;
+    int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
+    void processPendingMessages() override;
+    [[noreturn]] void endProgram(int exitStatus) override;
+
+    /// The button a user would press by default for a style: Yes for Yes/No boxes, OK otherwise.
+    static int defaultAnswer(int style);
+
+  private:
+    int m_filesOpen = 0;
+};
+
+}  // namespace setup::test

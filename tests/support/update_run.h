@@ -1,0 +1,72 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/run_state.h"
+#include "app/session.h"
+#include "directives/list_directives.h"
+#include "tests/support/fake_windows.h"
+#include "tests/support/scripted_runtime.h"
+#include "tests/support/temp_dir.h"
+
+namespace setup::test {
+
+/// Sets an environment variable for the lifetime of the object, then restores it.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    std::string m_name;
+    std::optional<std::string> m_previous;
+};
+
+/// One whole run of the update on temporary folders: an update folder, an installation, a Windows
+/// directory holding the product registry, the scripted runtime and the two fake windows.
+class UpdateRun {
+  public:
+    UpdateRun();
+
+    /// Writes the update list (Windows-1252 bytes) into the update folder.
+    void writeList(const std::string& bytes) const;
+    /// Writes the update list from wide text, converted to Windows-1252.
+    void writeList(const std::wstring& text) const;
+    /// Puts a file of the update into the update folder.
+    void addUpdateFile(const std::string& relative, const std::string& content) const;
+    /// Puts a file into the installation.
+    void addInstalledFile(const std::string& relative, const std::string& content) const;
+    /// Writes the product registry with the installation's path and `version` for Kelvane.
+    void registerProduct(const std::string& version) const;
+
+    /// Runs the update from the main window's load to the end of the program; answers the exit status.
+    int run();
+    /// Runs only the cleanup; answers the exit status.
+    int cleanup();
+
+    /// The product registry's bytes, or empty when there is none.
+    std::string registryText() const;
+    /// Names of the files left in the update folder, sorted, with "/" separators.
+    std::vector<std::string> filesInUpdateFolder() const;
+
+    TempDir root;
+    std::filesystem::path updateFolder;
+    std::filesystem::path installation;
+    std::filesystem::path windowsFolder;
+    ScopedEnv windir;
+    RunState state;
+    ScriptedRuntime runtime;
+    FakeMainWindow form1;
+    FakeProgressWindow form2;
+    Session session;
+    ListDirectives directives;
+};
+
+/// The wide text as Windows-1252 bytes.
+std::string ansi(const std::wstring& text);
+
+}  // namespace setup::test
