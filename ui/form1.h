@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "app/windows.h"
+
+class QLabel;
+
+namespace setup {
+
+/// The maker line the backdrop prints under the title.
+inline constexpr const wchar_t* kMakerLine = L"Une mise \u00E0 jour de l'Atelier Brumevent";
+/// The tooltip of the logo: how to reach the maker.
+inline constexpr const wchar_t* kMakerContact =
+    L"Atelier Brumevent, 12 rue des Tilleuls, 99999 Valbrune - support@brumevent.example";
+
+/// The main window: a borderless backdrop covering the screen, with the logo box Picture1. Everything
+/// drawn on it goes into a retained image that the paint event copies to the screen.
+class Form1 final : public QWidget, public MainWindow {
+  public:
+    Form1();
+    ~Form1() override;
+
+    std::wstring caption() const override;
+    void setCaption(const std::wstring& caption) override;
+    /// Takes the whole geometry of the window's screen, with or without a window manager.
+    void maximise() override;
+    void show() override;
+    void PaintBackdrop() override;
+    void unload() override;
+
+    /// What the window shows, without the logo box (a child window above it).
+    const QImage& retainedImage() const { return m_image; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    /// Gives the retained image the size of the drawable area, keeping what it holds.
+    void fitImage();
+
+    QImage m_image;
+    QLabel* m_picture1 = nullptr;
+};
+
+}  // namespace setup

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include "app/windows.h"
+
+namespace setup {
+
+class Form2;
+struct Session;
+
+/// The progress window as the update sequence shows it: creates Form2 on a modal show, runs its
+/// counting before the modal loop, and destroys it once unloaded.
+class ProgressHost final : public ProgressWindow {
+  public:
+    ProgressHost();
+    ~ProgressHost() override;
+
+    /// The run the window belongs to; the Session holds this host, so it comes after construction.
+    void setSession(Session& session);
+
+    /// Creates the window, counts (a failure of the counting discards the window and reaches the caller),
+    /// then runs the modal loop until the window is unloaded.
+    void showModal() override;
+    void unload() override;
+
+    /// The window while it is loaded, else null.
+    Form2* form() const { return m_form.get(); }
+
+  private:
+    Session* m_session = nullptr;
+    std::unique_ptr<Form2> m_form;
+};
+
+}  // namespace setup
