@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/text_codec.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace setup::test {
@@ -120,35 +121,6 @@ const InsideCase kInsideCases[] = {
 INSTANTIATE_TEST_SUITE_P(PathMapping, StaysInsideBase, ::testing::ValuesIn(kInsideCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-/// Sets or unsets environment variables for one test and restores them afterwards.
-class Environment {
-  public:
-    void set(const char* name, const char* value) {
-        remember(name);
-        if (value == nullptr) {
-            ::unsetenv(name);
-        } else {
-            ::setenv(name, value, 1);
-        }
-    }
-    ~Environment() {
-        for (auto& [name, value] : m_saved) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
-
-  private:
-    void remember(const char* name) {
-        const char* value = std::getenv(name);
-        m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
-
 struct EnvCase {
     const char* name;
     const char* windir;
@@ -160,10 +132,9 @@ struct EnvCase {
 class WindowsDirectory : public ::testing::TestWithParam<EnvCase> {};
 
 TEST_P(WindowsDirectory, FollowsTheEnvironment) {
-    Environment environment;
-    environment.set("WINDIR", GetParam().windir);
-    environment.set("XDG_CONFIG_HOME", GetParam().xdgConfigHome);
-    environment.set("HOME", GetParam().home);
+    const ScopedEnv windir("WINDIR", GetParam().windir);
+    const ScopedEnv configHome("XDG_CONFIG_HOME", GetParam().xdgConfigHome);
+    const ScopedEnv home("HOME", GetParam().home);
     EXPECT_EQ(windowsDirectory(), fs::path(GetParam().expected));
 }
 

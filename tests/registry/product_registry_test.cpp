@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tests/registry/windows_directory.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace setup::test {
@@ -25,7 +25,7 @@ std::ostream& operator<<(std::ostream& out, const ReadCase& row) { return out <<
 class ReadProfileValueTest : public ::testing::TestWithParam<ReadCase> {
   protected:
     TempDir m_dir;
-    WindowsDirectoryOverride m_windir{m_dir.path()};
+    ScopedEnv m_windir{"WINDIR", m_dir.path().string()};
 };
 
 TEST_P(ReadProfileValueTest, Reads) {
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
 class WriteVersionTest : public ::testing::Test {
   protected:
     TempDir m_dir;
-    WindowsDirectoryOverride m_windir{m_dir.path()};
+    ScopedEnv m_windir{"WINDIR", m_dir.path().string()};
 };
 
 TEST_F(WriteVersionTest, WrittenAsTamRegReadAsTamreg) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/registry/windows_directory.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace setup::test {
@@ -19,7 +19,7 @@ using namespace std::string_literals;
 class ProfileService : public ::testing::Test {
   protected:
     TempDir m_dir;
-    WindowsDirectoryOverride m_windir{m_dir.path()};
+    ScopedEnv m_windir{"WINDIR", m_dir.path().string()};
 
     /// The names in the Windows directory, sorted.
     std::vector<std::string> names() const {
@@ -103,7 +103,7 @@ TEST_F(ProfileService, ReadCopiesNulBytesOfTheValue) {
 
 TEST_F(ProfileService, WriteCreatesFileAndItsDirectoryWithGivenSpelling) {
     TempDir home;
-    WindowsDirectoryOverride windir(home / "new" / "Windows");
+    ScopedEnv windir("WINDIR", (home / "new" / "Windows").string());
     EXPECT_TRUE(writePrivateProfileString("Kelvane", "Version", "4.0", "TamReg.reg"));
     EXPECT_EQ(readFile(home / "new" / "Windows" / "TamReg.reg"), "[Kelvane]\r\nVersion=4.0\r\n");
 }

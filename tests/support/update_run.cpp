@@ -1,24 +1,11 @@
 #include "tests/support/update_run.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "app/update_sequence.h"
 #include "platform/text_codec.h"
 
 namespace setup::test {
-
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-    if (const char* previous = std::getenv(name)) m_previous = previous;
-    ::setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (m_previous)
-        ::setenv(m_name.c_str(), m_previous->c_str(), 1);
-    else
-        ::unsetenv(m_name.c_str());
-}
 
 std::string ansi(const std::wstring& text) { return toAnsi(text); }
 

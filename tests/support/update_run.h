@@ -1,30 +1,17 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "app/run_state.h"
 #include "app/session.h"
 #include "directives/list_directives.h"
 #include "tests/support/fake_windows.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/scripted_runtime.h"
 #include "tests/support/temp_dir.h"
 
 namespace setup::test {
-
-/// Sets an environment variable for the lifetime of the object, then restores it.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    std::string m_name;
-    std::optional<std::string> m_previous;
-};
 
 /// One whole run of the update on temporary folders: an update folder, an installation, a Windows
 /// directory holding the product registry, the scripted runtime and the two fake windows.
