@@ -15,7 +15,7 @@ answers=()
 [ "$scenario" = declined ] && answers=(ok cancel)
 
 status=0
-xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" \
+"$top/scripts/with-virtual-display" \
     "$top/scripts/drive-setup" "$work/update/setup" "$work/shots" "${answers[@]}" || status=$?
 
 failures=0
