@@ -38,15 +38,8 @@ bool entryExists(const fs::path& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::wstring folded(std::wstring_view text) {
-    std::wstring out(text);
-    for (wchar_t& c : out) c = foldCase(c);
-    return out;
-}
-
 /// The name in `directory` that matches `name` without regard to letter case, lowest in byte order.
 std::optional<std::string> findIgnoringCase(const fs::path& directory, std::wstring_view name) {
-    const std::wstring wanted = folded(name);
     std::optional<std::string> best;
     std::error_code error;
     fs::directory_iterator it(directory.empty() ? fs::path(".") : directory, error);
@@ -55,7 +48,7 @@ std::optional<std::string> findIgnoringCase(const fs::path& directory, std::wstr
         const std::wstring wide = fromUtf8(candidate);
         // A name that is not UTF-8 has no wide spelling to compare with.
         if (toUtf8(wide) != candidate) continue;
-        if (folded(wide) != wanted) continue;
+        if (!equalIgnoringCase(wide, name)) continue;
         if (!best || candidate < *best) best = std::move(candidate);
     }
     return best;

@@ -6,9 +6,6 @@
 
 namespace setup {
 
-/// The longest value a read hands back (the read buffer holds 255 bytes with its closing NUL).
-inline constexpr std::size_t kProfileValueLimit = 254;
-
 /// Looks `key` up in the first section named `section` of a profile file's bytes (Windows-1252), as the
 /// Windows profile read does: names match without regard to letter case; spaces around the arguments
 /// are ignored; spaces and tabs around keys and values in the file are ignored; one matching outer pair
