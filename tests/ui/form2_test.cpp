@@ -88,6 +88,19 @@ class ProgressRun : public testing::Test {
 
     Form2& form() { return *m_host.form(); }
 
+    /// Shows the window, lets the copy run to its finished state, records the window then and unloads it.
+    Snapshot runToTheFinishedState() {
+        Snapshot finished{};
+        m_runtime.atPendingPoint[1] = [&] {
+            later([&] {
+                finished = snapshotOf(form());
+                form().unload();
+            });
+        };
+        m_host.showModal();
+        return finished;
+    }
+
     /// Makes the window the active one, as a click on it would, so its access keys work.
     void activate() {
         QApplication::setActiveWindow(&form());
@@ -131,28 +144,14 @@ TEST_F(ProgressRun, ShowsTheBarAndPercentageAsEachFileIsCopied) {
 TEST_F(ProgressRun, SkippedEntriesLeaveThePercentageShortButFillTheBar) {
     writeList(";Titre\r\na.txt\r\n#4.2\r\n");
     addFile("a.txt");
-    Snapshot finished{};
-    m_runtime.atPendingPoint[1] = [&] {
-        later([&] {
-            finished = snapshotOf(form());
-            form().unload();
-        });
-    };
-    m_host.showModal();
+    const Snapshot finished = runToTheFinishedState();
     EXPECT_EQ(finished.percent, L"50%");
     EXPECT_EQ(finished.barWidth, 406);
 }
 
 TEST_F(ProgressRun, NothingToCopyKeepsTheDesignState) {
     writeList(";Titre\r\n!Attention\r\n");
-    Snapshot finished{};
-    m_runtime.atPendingPoint[1] = [&] {
-        later([&] {
-            finished = snapshotOf(form());
-            form().unload();
-        });
-    };
-    m_host.showModal();
+    const Snapshot finished = runToTheFinishedState();
     EXPECT_EQ(finished,
               (Snapshot{266, L"100%", L"Mise \u00E0 jour effectu\u00E9e avec succ\u00E8s", L"&Terminer"}));
 }
