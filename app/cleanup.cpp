@@ -1,10 +1,11 @@
 #include <cstdint>
 #include <exception>
 
-#include "app/run_state.h"
-#include "app/session.h"
-#include "app/update_list.h"
-#include "app/windows.h"
+#include "run/run_state.h"
+#include "app/cleanup.h"
+#include "run/session.h"
+#include "run/update_list.h"
+#include "run/windows.h"
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"

@@ -2,8 +2,9 @@
 
 #include <exception>
 
-#include "app/run_state.h"
-#include "app/session.h"
+#include "run/run_state.h"
+#include "app/cleanup.h"
+#include "run/session.h"
 #include "platform/runtime.h"
 
 namespace setup {

@@ -3,10 +3,11 @@
 #include <exception>
 
 #include "app/failure_exit.h"
-#include "app/run_state.h"
-#include "app/session.h"
-#include "app/update_list.h"
-#include "app/windows.h"
+#include "run/run_state.h"
+#include "app/cleanup.h"
+#include "run/session.h"
+#include "run/update_list.h"
+#include "run/windows.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"

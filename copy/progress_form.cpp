@@ -4,9 +4,10 @@
 #include <exception>
 
 #include "app/failure_exit.h"
-#include "app/run_state.h"
-#include "app/session.h"
-#include "app/update_list.h"
+#include "run/run_state.h"
+#include "app/cleanup.h"
+#include "run/session.h"
+#include "run/update_list.h"
 #include "copy/progress_controls.h"
 #include "platform/failure.h"
 #include "platform/path_mapping.h"

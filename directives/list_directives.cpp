@@ -1,8 +1,9 @@
 #include "directives/list_directives.h"
 
-#include "app/run_state.h"
-#include "app/session.h"
-#include "app/update_list.h"
+#include "run/run_state.h"
+#include "app/cleanup.h"
+#include "run/session.h"
+#include "run/update_list.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"

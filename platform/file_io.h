@@ -23,4 +23,8 @@ void replaceFileAtomically(const std::filesystem::path& path, const std::string&
 /// bits. Throws Failure.
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& destination);
 
+/// Removes the file at `path`; an absent file or a directory is a failure. A symbolic link is removed,
+/// never its target. Throws Failure.
+void removeFile(const std::filesystem::path& path);
+
 }  // namespace setup

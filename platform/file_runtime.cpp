@@ -1,24 +1,14 @@
 #include "platform/file_runtime.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "platform/failure.h"
 #include "platform/file_io.h"
 #include "platform/path_mapping.h"
-#include "platform/text_codec.h"
 
 namespace setup {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr FileNumber kFirstFileNumber = 1;
 constexpr FileNumber kLastFileNumber = 255;
@@ -57,17 +47,7 @@ void FileRuntime::close(FileNumber number) {
     if (m_open.erase(number) == 0) throw Failure(numberText(number) + " is not open");
 }
 
-void FileRuntime::deleteFile(const std::wstring& path) {
-    const fs::path mapped = mapPath(path);
-    struct stat st {};
-    if (::lstat(mapped.c_str(), &st) != 0) {
-        throw Failure("cannot delete " + mapped.string() + ": " + std::strerror(errno));
-    }
-    if (S_ISDIR(st.st_mode)) throw Failure("will not delete the folder " + mapped.string());
-    if (::unlink(mapped.c_str()) != 0) {
-        throw Failure("cannot delete " + mapped.string() + ": " + std::strerror(errno));
-    }
-}
+void FileRuntime::deleteFile(const std::wstring& path) { removeFile(mapPath(path)); }
 
 void FileRuntime::copyFile(const std::wstring& source, const std::wstring& destination) {
     copyFileAtomically(mapPath(source), mapPath(destination));
@@ -79,15 +59,6 @@ EntryReader& FileRuntime::openFile(FileNumber number) {
     auto it = m_open.find(number);
     if (it == m_open.end()) throw Failure(numberText(number) + " is not open");
     return *it->second;
-}
-
-std::wstring executableDirectory() {
-    std::error_code error;
-    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (error) throw Failure("cannot find the running program: " + error.message());
-    fs::path directory = executable.parent_path();
-    if (directory.empty()) directory = "/";
-    return fromUtf8(directory.string());
 }
 
 }  // namespace setup

@@ -10,7 +10,7 @@
 
 namespace setup {
 
-/// The file half of Runtime on Linux, over the real file system. The window half (message boxes,
+/// The file half of Runtime over the real file system, through the system's file services. The window half (message boxes,
 /// pending messages, the end of the program) is left to a derived class.
 class FileRuntime : public Runtime {
 public:
@@ -35,8 +35,5 @@ private:
     std::optional<std::wstring> m_programDirectory;
     std::map<FileNumber, std::unique_ptr<EntryReader>> m_open;
 };
-
-/// Directory of the running executable (from /proc/self/exe), without a trailing "/" except at "/".
-std::wstring executableDirectory();
 
 }  // namespace setup

@@ -3,20 +3,31 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace setup {
 
-/// Maps a program path ("\" or "/" separators, repeated separators collapsed) to a file-system path.
-/// Each component that exists is looked up exactly first, then without regard to letter case in its
-/// directory (the first match in byte order wins); components that do not exist keep their spelling.
-std::filesystem::path mapPath(std::wstring_view path);
+/// True for "\" and "/", the two separators of a program path.
+bool isSeparator(wchar_t c);
+
+/// The non-empty components of `path`, split at either separator.
+std::vector<std::wstring_view> pathComponents(std::wstring_view path);
 
 /// True when `relative`, joined to a base directory, names something inside that base: not absolute,
 /// no drive letter, and no ".." that climbs above the base.
 bool staysInsideBase(std::wstring_view relative);
 
-/// The home of bare profile file names: $WINDIR when set and not empty, else
-/// ${XDG_CONFIG_HOME:-$HOME/.config}.
+/// Maps a program path to a file-system path. On Linux ("\" or "/" separators, repeated separators
+/// collapsed) each component that exists is looked up exactly first, then without regard to letter case
+/// in its directory (the first match in byte order wins); components that do not exist keep their
+/// spelling. On Windows the system does all of this itself and the path is handed over unchanged.
+std::filesystem::path mapPath(std::wstring_view path);
+
+/// The home of bare profile file names: the system's Windows directory; on Linux $WINDIR when set and
+/// not empty, else ${XDG_CONFIG_HOME:-$HOME/.config}.
 std::filesystem::path windowsDirectory();
+
+/// Directory of the running executable, without a trailing separator except at the root.
+std::wstring executableDirectory();
 
 }  // namespace setup

@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/session.h"
+#include "app/cleanup.h"
+#include "run/session.h"
 #include "tests/support/update_run.h"
 
 namespace setup::test {

@@ -1,4 +1,5 @@
 #include "platform/file_runtime.h"
+#include "platform/path_mapping.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/windows.h"
+#include "run/windows.h"
 #include "copy/progress_controls.h"
 #include "copy/progress_form.h"
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/cleanup.h"
 #include "app/update_sequence.h"
 #include "platform/text_codec.h"
 

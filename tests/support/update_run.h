@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/run_state.h"
-#include "app/session.h"
+#include "run/run_state.h"
+#include "run/session.h"
 #include "directives/list_directives.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/scoped_env.h"

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "app/windows.h"
+#include "run/windows.h"
 
 class QLabel;
 

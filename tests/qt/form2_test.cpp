@@ -1,4 +1,4 @@
-#include "ui/form2.h"
+#include "qt/form2.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "app/run_state.h"
-#include "app/session.h"
+#include "run/run_state.h"
+#include "run/session.h"
 #include "copy/progress_form.h"
 #include "platform/failure.h"
 #include "platform/text_codec.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/scripted_runtime.h"
 #include "tests/support/temp_dir.h"
-#include "ui/progress_host.h"
+#include "qt/progress_host.h"
 
 namespace setup::test {
 namespace {

@@ -174,4 +174,16 @@ void copyFileAtomically(const fs::path& source, const fs::path& destination) {
     });
 }
 
+void removeFile(const fs::path& path) {
+    const fs::path& mapped = path;
+    struct stat st {};
+    if (::lstat(mapped.c_str(), &st) != 0) {
+        throw Failure("cannot delete " + mapped.string() + ": " + std::strerror(errno));
+    }
+    if (S_ISDIR(st.st_mode)) throw Failure("will not delete the folder " + mapped.string());
+    if (::unlink(mapped.c_str()) != 0) {
+        throw Failure("cannot delete " + mapped.string() + ": " + std::strerror(errno));
+    }
+}
+
 }  // namespace setup

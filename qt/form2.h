@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "copy/progress_controls.h"
+#include "run/progress_layout.h"
 
 class QFrame;
 class QLabel;
@@ -14,22 +15,6 @@ namespace setup {
 class ProgressForm;
 struct Session;
 
-/// Layout of the progress window in twips, relative to the drawable area of each control's container.
-namespace form2_layout {
-struct TwipsRect {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-inline constexpr int kClientWidth = 6510;
-inline constexpr int kClientHeight = 1530;
-inline constexpr TwipsRect kLabel2{225, 90, 6090, 285};
-inline constexpr TwipsRect kPicture1{225, 540, 6090, 330};
-inline constexpr TwipsRect kLabel1{0, 0, 6000, 255};
-inline constexpr TwipsRect kImage1{0, 0, 3990, 480};
-inline constexpr TwipsRect kCommand1{2520, 1080, 1410, 330};
-}  // namespace form2_layout
 
 /// The progress window: status label, trough with percentage and bar, and the button. Its events go to
 /// the copy's handlers (ProgressForm); it draws what they set.

@@ -1,4 +1,4 @@
-#include "ui/form1.h"
+#include "qt/form1.h"
 
 #include <gtest/gtest.h>
 

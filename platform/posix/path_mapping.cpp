@@ -18,21 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-/// The non-empty components of `path`, split at either separator.
-std::vector<std::wstring_view> components(std::wstring_view path) {
-    std::vector<std::wstring_view> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = start;
-        while (end < path.size() && !isSeparator(path[end])) ++end;
-        if (end > start) parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 bool entryExists(const fs::path& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -63,7 +48,7 @@ fs::path mapPath(std::wstring_view path) {
 
     // "." and ".." are resolved on the text first, so a missing folder followed by ".." costs nothing.
     std::vector<std::wstring_view> kept;
-    for (std::wstring_view part : components(path)) {
+    for (std::wstring_view part : pathComponents(path)) {
         if (part == L".") continue;
         if (part == L"..") {
             if (!kept.empty() && kept.back() != L"..") {
@@ -98,24 +83,6 @@ fs::path mapPath(std::wstring_view path) {
     return mapped;
 }
 
-bool staysInsideBase(std::wstring_view relative) {
-    if (!relative.empty() && isSeparator(relative.front())) return false;
-    if (relative.size() >= 2 && relative[1] == L':') {
-        const wchar_t letter = relative[0];
-        if ((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z')) return false;
-    }
-    long depth = 0;
-    for (std::wstring_view part : components(relative)) {
-        if (part == L".") continue;
-        if (part == L"..") {
-            if (--depth < 0) return false;
-        } else {
-            ++depth;
-        }
-    }
-    return true;
-}
-
 fs::path windowsDirectory() {
     auto variable = [](const char* name) -> std::optional<std::string> {
         const char* value = std::getenv(name);
@@ -130,6 +97,15 @@ fs::path windowsDirectory() {
         return fs::path(account->pw_dir) / ".config";
     }
     throw Failure("neither WINDIR, XDG_CONFIG_HOME nor HOME is set");
+}
+
+std::wstring executableDirectory() {
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error) throw Failure("cannot find the running program: " + error.message());
+    fs::path directory = executable.parent_path();
+    if (directory.empty()) directory = "/";
+    return fromUtf8(directory.string());
 }
 
 }  // namespace setup

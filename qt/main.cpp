@@ -1,13 +1,13 @@
 #include <QApplication>
 #include <exception>
 
-#include "app/run_state.h"
-#include "app/session.h"
+#include "run/run_state.h"
+#include "run/session.h"
 #include "app/update_sequence.h"
 #include "directives/list_directives.h"
-#include "platform/qt/qt_runtime.h"
-#include "ui/form1.h"
-#include "ui/progress_host.h"
+#include "qt/qt_runtime.h"
+#include "qt/form1.h"
+#include "qt/progress_host.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

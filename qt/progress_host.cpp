@@ -1,8 +1,8 @@
-#include "ui/progress_host.h"
+#include "qt/progress_host.h"
 
 #include "copy/progress_form.h"
 #include "platform/failure.h"
-#include "ui/form2.h"
+#include "qt/form2.h"
 
 namespace setup {
 

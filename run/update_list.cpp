@@ -1,8 +1,8 @@
-#include "app/update_list.h"
+#include "run/update_list.h"
 
 #include <limits>
 
-#include "app/run_state.h"
+#include "run/run_state.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_runtime.h"
+#include "qt/qt_runtime.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

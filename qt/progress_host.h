@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/windows.h"
+#include "run/windows.h"
 
 namespace setup {
 

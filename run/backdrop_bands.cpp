@@ -1,4 +1,4 @@
-#include "ui/backdrop_bands.h"
+#include "run/backdrop_bands.h"
 
 #include <cmath>
 #include <limits>

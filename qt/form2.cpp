@@ -1,4 +1,4 @@
-#include "ui/form2.h"
+#include "qt/form2.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "copy/progress_form.h"
-#include "ui/twips.h"
+#include "run/twips.h"
 
 namespace setup {
 

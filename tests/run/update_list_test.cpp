@@ -1,4 +1,4 @@
-#include "app/update_list.h"
+#include "run/update_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/form1.h"
+#include "qt/form1.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <cmath>
 
-#include "ui/backdrop_bands.h"
+#include "run/backdrop_bands.h"
 
 namespace setup {
 
