@@ -1,10 +1,11 @@
 #include "run/update_list.h"
 
 #include <limits>
+#include <utility>
 
-#include "run/run_state.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
+#include "run/run_state.h"
 
 namespace setup {
 
@@ -13,7 +14,7 @@ bool startsWith(const std::wstring& entry, wchar_t marker) {
 }
 
 EntryKind classifyEntry(const std::wstring& entry) {
-    if (entry.empty()) return EntryKind::File;
+    if (entry.empty()) return EntryKind::Empty;
     switch (entry.front()) {
         case kRemarkMarker:
             return EntryKind::Remark;
@@ -49,7 +50,9 @@ void openUpdateList(Runtime& runtime, RunState& state) {
 }
 
 void readUpdateListEntry(Runtime& runtime, RunState& state) {
-    state.CurrentLine = runtime.readEntry(state.ListFileNumber);
+    std::wstring entry = runtime.readEntry(state.ListFileNumber);
+    entry.erase(entry.find_last_not_of(L' ') + 1);
+    state.CurrentLine = std::move(entry);
 }
 
 }  // namespace setup

@@ -22,7 +22,8 @@ enum class EntryKind {
     VersionRange,  ///< "§"
     RequiredFile,  ///< "@"
     VersionStamp,  ///< "#"
-    File,          ///< anything else, the empty entry included
+    File,          ///< anything else
+    Empty,         ///< nothing at all: every pass passes it over
 };
 
 /// The kind of `entry` by an exact comparison of its first character.
@@ -44,7 +45,8 @@ std::wstring updateListPath(Runtime& runtime);
 /// Takes the lowest free file number into `ListFileNumber` and opens the list under it.
 void openUpdateList(Runtime& runtime, RunState& state);
 
-/// Reads the next entry of the open list into `CurrentLine`.
+/// Reads the next entry of the open list into `CurrentLine`, without the spaces at its end, so that
+/// every pass reads an entry alike whatever spaces follow it.
 void readUpdateListEntry(Runtime& runtime, RunState& state);
 
 }  // namespace setup

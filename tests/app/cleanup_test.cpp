@@ -1,3 +1,5 @@
+#include "app/cleanup.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -5,7 +7,6 @@
 #include <filesystem>
 #include <string>
 
-#include "app/cleanup.h"
 #include "run/session.h"
 #include "tests/support/update_run.h"
 
@@ -81,10 +82,10 @@ TEST(CleanupAndExit, DeletesTheFilesThatFileEntriesAndStampsName) {
 
     EXPECT_EQ(run.cleanup(), 0);
 
-    // Directive files stay; the entries are deleted exactly as read, spaces included.
+    // Directive files stay; the entries are deleted as read, without the spaces at their end.
     EXPECT_EQ(run.filesInUpdateFolder(),
-              (std::vector<std::string>{"!Attention", ";Titre", "@kelvane.exe", "c.txt", "d.txt",
-                                        ansi(L"\u00A71.0|2.0")}));
+              (std::vector<std::string>{"  c.txt  ", "!Attention", ";Titre", "@kelvane.exe", "c.txt",
+                                        "d.txt  ", ansi(L"\u00A71.0|2.0")}));
 }
 
 TEST(CleanupAndExit, NeverDeletesOutsideTheUpdateFolder) {

@@ -22,7 +22,7 @@ TEST(ClassifyEntry, DecidesByTheFirstCharacterOnly) {
         {"required", L"@bin\\kelvane.exe", EntryKind::RequiredFile},
         {"stamp", L"#3.1[Abc]", EntryKind::VersionStamp},
         {"file", L"readme.txt", EntryKind::File},
-        {"empty entry is a file entry", L"", EntryKind::File},
+        {"empty entry is passed over", L"", EntryKind::Empty},
         {"space before a marker makes a file entry", L" ;x", EntryKind::File},
         {"marker later in the entry does not count", L"a!b", EntryKind::File},
         {"UTF-8 section sign read as two characters", L"\u00C2\u00A71.0", EntryKind::File},
