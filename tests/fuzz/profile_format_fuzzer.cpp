@@ -1,0 +1,12 @@
+// The profile layer: a read and a write over an arbitrary file, names and value.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "tests/fuzz/fuzz_checks.h"
+#include "tests/fuzz/fuzz_target.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return setup::fuzz::stopOnProblem(
+        setup::fuzz::checkProfileFormat(std::string_view(reinterpret_cast<const char*>(data), size)));
+}
