@@ -101,6 +101,20 @@ std::string shown(std::string_view text) {
     return out + "\"";
 }
 
+/// True when `written` is `file` with at most part of one line taken out and any bytes put in its place, so
+/// that every other byte of the file is kept.
+bool keepsOtherLines(std::string_view file, std::string_view written) {
+    const std::size_t shorter = std::min(file.size(), written.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && file[prefix] == written[prefix]) ++prefix;
+    std::size_t suffix = 0;
+    while (prefix + suffix < shorter &&
+           file[file.size() - 1 - suffix] == written[written.size() - 1 - suffix])
+        ++suffix;
+    const std::string_view removed = file.substr(prefix, file.size() - suffix - prefix);
+    return removed.find_first_of("\r\n") == std::string_view::npos;
+}
+
 /// The write's result, nullopt when refused; any other exception escapes to the caller.
 std::optional<std::string> tryWrite(std::string_view file, const WriteInput& in) {
     try {
@@ -113,6 +127,7 @@ std::optional<std::string> tryWrite(std::string_view file, const WriteInput& in)
 std::optional<std::string> checkWrite(const WriteInput& in) {
     const std::string what =
         " (section " + shown(in.section) + ", key " + shown(in.key) + ", value " + shown(in.value) + ")";
+    // The read alone has nothing to compare with; it must return.
     static_cast<void>(findProfileValue(in.file, in.section, in.key));
 
     const std::optional<std::string> written = tryWrite(in.file, in);
@@ -127,6 +142,8 @@ std::optional<std::string> checkWrite(const WriteInput& in) {
         return "the written value reads back as " + (readBack ? shown(*readBack) : std::string("nothing")) +
                what + " giving " + shown(*written);
     }
+    if (!keepsOtherLines(in.file, *written))
+        return "the write loses bytes of other lines" + what + ": " + shown(*written);
     if (const std::string again = withProfileValue(*written, in.section, in.key, in.value); again != *written)
         return "writing the same value again changes the file" + what + ": " + shown(again);
 
