@@ -1,4 +1,4 @@
-// The update list reader over arbitrary bytes.
+// The update list reader over arbitrary bytes: the whole input is the list.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

@@ -14,10 +14,10 @@ namespace setup::fuzz {
 /// the reader stands at the end. Answers what broke, or nullopt.
 std::optional<std::string> checkEntryReader(std::string_view bytes);
 
-/// Splits `bytes` into a profile file and a section, key and value (see the definition for the split),
-/// reads the key, then writes the value: a refused write is refused whatever the file holds; an accepted
-/// one reads back, leaves every other key as it was and is the same file when written again. Answers
-/// what broke, or nullopt.
+/// Splits `bytes` into a section, key and value (the first three bytes give their lengths) and a profile
+/// file (the rest), reads the key, then writes the value: a refused write is refused whatever the file
+/// holds; an accepted one reads back, keeps every byte of the other lines and every other key, and is the
+/// same file when written again. Answers what broke, or nullopt.
 std::optional<std::string> checkProfileFormat(std::string_view bytes);
 
 /// Reads `bytes` (Windows-1252) as a version entry: the section suffix is split off as documented, and

@@ -1,4 +1,6 @@
-// The profile layer: a read and a write over an arbitrary file, names and value.
+// The profile layer: a read and a write over an arbitrary file, names and value. The input's first three
+// bytes are the lengths of the section, the key and the value, which follow in that order; the rest is
+// the file (splitInput in profile_format_check.cpp).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

@@ -1,4 +1,5 @@
-// Version entries: the section suffix and the numeric value of each bound.
+// Version entries: the section suffix and the numeric value of each bound. The whole input is one entry
+// in Windows-1252, as the list reader hands it over.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
