@@ -76,9 +76,8 @@ TEST_F(WriteVersionTest, UpdatesExistingTamregInPlace) {
     writeVersion(L"Kelvane", L"4.0");
     writeVersion(L"Caf\u00E9", L"2 ");
     EXPECT_FALSE(std::filesystem::exists(m_dir / "TamReg.reg"));
-    EXPECT_EQ(
-        readFile(m_dir / "Tamreg.reg"),
-        "[kelvane]\r\nPath=C:\\K\r\nversion=4.0\r\n[Autre]\r\nVersion=1\r\n[Caf\xE9]\r\nVersion=2 \r\n");
+    EXPECT_EQ(readFile(m_dir / "Tamreg.reg"),
+              "[kelvane]\r\nPath=C:\\K\r\nversion=4.0\r\n[Autre]\r\nVersion=1\r\n[Caf\xE9]\r\nVersion=2\r\n");
     EXPECT_EQ(ReadProfileValue(kRegistryReadName, L"CAF\u00C9", L"Version"), L"2");
 }
 
