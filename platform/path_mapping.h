@@ -13,8 +13,8 @@ bool isSeparator(wchar_t c);
 /// The non-empty components of `path`, split at either separator.
 std::vector<std::wstring_view> pathComponents(std::wstring_view path);
 
-/// True when `relative`, joined to a base directory, names something inside that base: not absolute,
-/// no drive letter, and no ".." that climbs above the base.
+/// True when `relative`, joined to a base directory as text, names something inside that base: no
+/// drive letter and no ".." that climbs above the base. Leading separators name the base itself.
 bool staysInsideBase(std::wstring_view relative);
 
 /// Maps a program path to a file-system path. On Linux ("\" or "/" separators, repeated separators

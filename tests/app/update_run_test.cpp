@@ -320,6 +320,16 @@ TEST_F(UpdateRunTest, EntryLeavingTheFoldersIsAFailedCopy) {
     EXPECT_EQ(readFile(run.root / "outside.txt"), "outside");
 }
 
+TEST_F(UpdateRunTest, LeadingSeparatorNamesTheUpdateFolderAndTheInstallation) {
+    run.writeList(std::wstring(L"\\modules\\calcul.dll\r\n/aide.txt\r\n"));
+
+    EXPECT_EQ(run.run(), 0);
+
+    EXPECT_EQ(installed(run, "modules/calcul.dll"), "calcul");
+    EXPECT_EQ(installed(run, "aide.txt"), "aide");
+    EXPECT_EQ(run.filesInUpdateFolder(), std::vector<std::string>{"kelvane.exe"});
+}
+
 TEST_F(UpdateRunTest, ProgressCountsWhatTheCopyCopiesAndFinishesFull) {
     struct Row {
         const char* name;
