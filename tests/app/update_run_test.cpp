@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_codec.h"
+#include "registry/product_registry.h"
+
 namespace setup::test {
 namespace {
 
@@ -318,6 +321,39 @@ TEST_F(UpdateRunTest, EntryLeavingTheFoldersIsAFailedCopy) {
     ASSERT_EQ(run.runtime.copies.size(), 1u) << "only the entry inside the folders is copied";
     EXPECT_EQ(installed(run, "aide.txt"), "aide");
     EXPECT_EQ(readFile(run.root / "outside.txt"), "outside");
+}
+
+TEST_F(UpdateRunTest, SpacesAtTheEndAndEmptyEntriesChangeNothing) {
+    struct Row {
+        const char* name;
+        std::wstring list;
+        const char* toolsVersion;  ///< the version of [Outils] after the run
+    };
+    const Row rows[] = {
+        {"a range with spaces after its section", L"\u00A72.0|2.9[Outils] \r\na.txt\r\n", "2.5"},
+        {"a stamp with spaces after its section", L"a.txt\r\n#3.1[Outils] \r\n", "3.1"},
+        {"a required file with spaces after it", L"@kelvane.bin \r\na.txt\r\n", "2.5"},
+        {"a file with spaces after it, deleted by the cleanup", L"a.txt   \r\n", "2.5"},
+        {"a blank line, a comma at the end of a line and an entry of spaces", L"a.txt,\r\n\r\n   \r\n",
+         "2.5"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun fresh;
+        writeFile(fresh.windowsFolder / "Tamreg.reg", "[Kelvane]\r\nPath=" + fresh.installation.string() +
+                                                          "\r\nVersion=2.0\r\n[Outils]\r\nVersion=2.5\r\n");
+        fresh.addInstalledFile("kelvane.bin", "program");
+        fresh.addUpdateFile("a.txt", "a");
+        fresh.writeList(row.list);
+
+        EXPECT_EQ(fresh.run(), 0);
+
+        EXPECT_EQ(fresh.runtime.messages, std::vector<ShownMessage>{confirmation(kDefaultTitle)});
+        EXPECT_EQ(fresh.runtime.copies.size(), 1u);
+        EXPECT_EQ(installed(fresh, "a.txt"), "a");
+        EXPECT_EQ(ReadProfileValue(kRegistryReadName, L"Outils", L"Version"), fromUtf8(row.toolsVersion));
+        EXPECT_TRUE(fresh.filesInUpdateFolder().empty());
+    }
 }
 
 TEST_F(UpdateRunTest, LeadingSeparatorNamesTheUpdateFolderAndTheInstallation) {
