@@ -1,9 +1,11 @@
 #include "platform/file_runtime.h"
 
+#include <exception>
 #include <utility>
 
 #include "platform/failure.h"
 #include "platform/file_io.h"
+#include "platform/file_probe.h"
 #include "platform/path_mapping.h"
 
 namespace setup {
@@ -45,6 +47,14 @@ std::wstring FileRuntime::readEntry(FileNumber number) { return openFile(number)
 
 void FileRuntime::close(FileNumber number) {
     if (m_open.erase(number) == 0) throw Failure(numberText(number) + " is not open");
+}
+
+bool FileRuntime::folderExists(const std::wstring& path) {
+    try {
+        return isExistingFolder(mapPath(path));
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 void FileRuntime::deleteFile(const std::wstring& path) { removeFile(mapPath(path)); }

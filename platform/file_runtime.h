@@ -23,6 +23,7 @@ public:
     bool atEndOfFile(FileNumber number) override;
     std::wstring readEntry(FileNumber number) override;
     void close(FileNumber number) override;
+    bool folderExists(const std::wstring& path) override;
     void deleteFile(const std::wstring& path) override;
     void copyFile(const std::wstring& source, const std::wstring& destination) override;
 

@@ -158,17 +158,37 @@ TEST_F(UpdateRunTest, RangesThatLetTheUpdateThrough) {
 }
 
 TEST_F(UpdateRunTest, ProductNotInstalled) {
-    writeFile(run.windowsFolder / "Tamreg.reg", "[Autre]\r\nPath=/opt/autre\r\n");
-    run.writeList(std::wstring(L";Titre\r\nkelvane.exe\r\n"));
+    struct Row {
+        const char* name;
+        std::string registry;
+    };
+    const std::string gone = (run.root / "gone" / "Kelvane").string();
+    const std::string file = (run.root / "kelvane.txt").string();
+    const Row rows[] = {
+        {"no section for Kelvane", "[Autre]\r\nPath=/opt/autre\r\n"},
+        {"a Path whose folder is gone", "[Kelvane]\r\nPath=" + gone + "\r\nVersion=2.0\r\n"},
+        {"a Path naming a file", "[Kelvane]\r\nPath=" + file + "\\\r\nVersion=2.0\r\n"},
+    };
+    writeFile(file, "not a folder");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun fresh;
+        writeFile(fresh.windowsFolder / "Tamreg.reg", row.registry);
+        fresh.addUpdateFile("kelvane.exe", "new program");
+        fresh.addUpdateFile("aide.txt", "aide");
+        fresh.writeList(std::wstring(L";Titre\r\nkelvane.exe\r\n#3.1\r\n"));
 
-    EXPECT_EQ(run.run(), 2);
+        EXPECT_EQ(fresh.run(), 2);
 
-    EXPECT_EQ(run.runtime.messages, std::vector<ShownMessage>{notInstalled()});
-    EXPECT_EQ(run.form1.events,
-              (std::vector<std::wstring>{L"caption Titre", L"maximise", L"show", L"paint Titre", L"unload"}));
-    EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
-    EXPECT_EQ(run.filesInUpdateFolder(), (std::vector<std::string>{"aide.txt", "modules/calcul.dll"}))
-        << "what the list names is deleted, the rest stays";
+        EXPECT_EQ(fresh.runtime.messages, std::vector<ShownMessage>{notInstalled()});
+        EXPECT_EQ(fresh.form1.events, (std::vector<std::wstring>{L"caption Titre", L"maximise", L"show",
+                                                                 L"paint Titre", L"unload"}));
+        EXPECT_TRUE(fresh.runtime.copies.empty());
+        EXPECT_FALSE(fs::exists(run.root / "gone")) << "nothing is created";
+        EXPECT_EQ(fresh.registryText(), row.registry) << "no version is recorded";
+        EXPECT_EQ(fresh.filesInUpdateFolder(), std::vector<std::string>{"aide.txt"})
+            << "what the list names is deleted, the rest stays";
+    }
 }
 
 TEST_F(UpdateRunTest, ListMissing) {
