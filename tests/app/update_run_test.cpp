@@ -2,7 +2,11 @@
 #include "tests/support/update_run.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -189,6 +193,31 @@ TEST_F(UpdateRunTest, ProductNotInstalled) {
         EXPECT_EQ(fresh.filesInUpdateFolder(), std::vector<std::string>{"aide.txt"})
             << "what the list names is deleted, the rest stays";
     }
+}
+
+/// Highest resident memory of this process so far, in KiB.
+long peakResidentKiB() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(UpdateRunTest, RequiredFileCheckReadsNothingOfAHugeFile) {
+    // Sparse, so it takes no room on disk; a check that read it would need 4 GiB of memory.
+    writeFile(run.installation / "big.img", "");
+    fs::resize_file(run.installation / "big.img", std::uintmax_t{4} << 30);
+    run.writeList(std::wstring(L"@big.img\r\naide.txt\r\n"));
+
+    // In a child process, so that its peak memory is the run's alone.
+    EXPECT_EXIT(
+        {
+            const long before = peakResidentKiB();
+            const int status = run.run();
+            const long grown = peakResidentKiB() - before;
+            std::fprintf(stderr, "exit status %d, memory grown by %ld KiB\n", status, grown);
+            std::_Exit(status == 0 && grown < 64 * 1024 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "exit status 0");
 }
 
 TEST_F(UpdateRunTest, ListMissing) {
