@@ -50,10 +50,12 @@ void deleteShippedFiles(Runtime& runtime, RunState& state) {
             read = true;
         });
         if (!read) break;
-        // Entries are plain names below the program directory; anything that leaves it is never touched.
-        if (namesShippedFile(state.CurrentLine) && staysInsideBase(state.CurrentLine)) {
+        if (namesShippedFile(state.CurrentLine)) {
             ignoringFailure([&] {
                 std::wstring directory = runtime.programDirectory();
+                // Entries are plain names below the program directory; anything that leaves it, by its
+                // text or through a link, is never touched.
+                if (!resolvesInsideFolder(directory, state.CurrentLine, LastLink::Kept)) return;
                 runtime.deleteFile(WithTrailingBackslash(directory) + state.CurrentLine);
             });
         }

@@ -87,7 +87,10 @@ void ProgressForm::copyEntries() {
             m_controls.repaintPercent();
             m_controls.repaintStatus();
             // The same relative name is used on both sides; one that leaves either folder is refused.
-            if (!staysInsideBase(state.CurrentLine)) throw Failure("file entry outside the update folder");
+            if (!resolvesInsideFolder(runtime.programDirectory(), state.CurrentLine, LastLink::Followed) ||
+                !resolvesInsideFolder(state.InstallDir, state.CurrentLine, LastLink::Kept)) {
+                throw Failure("file entry outside the update folder or the installation");
+            }
             std::wstring programDirectory = runtime.programDirectory();
             runtime.copyFile(WithTrailingBackslash(programDirectory) + state.CurrentLine,
                              state.InstallDir + state.CurrentLine);

@@ -361,15 +361,40 @@ TEST_F(UpdateRunTest, MissingSourceKeepsEarlierCopiesAndThePreviousTarget) {
 }
 
 TEST_F(UpdateRunTest, EntryLeavingTheFoldersIsAFailedCopy) {
-    writeFile(run.root / "outside.txt", "outside");
-    run.writeList(std::wstring(L"aide.txt\r\n..\\outside.txt\r\n"));
+    struct Row {
+        const char* name;
+        std::wstring entry;
+    };
+    const Row rows[] = {
+        {"a parent folder", L"..\\outside\\keep.txt"},
+        {"a drive letter", L"C:\\keep.txt"},
+        {"a link in the update folder leading out of it", L"dl\\keep.txt"},
+        {"a link in the update folder to a file outside it", L"link.txt"},
+        {"a link in the installation leading out of it", L"out\\aide.txt"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun fresh;
+        fresh.registerProduct("2.0");
+        fresh.addUpdateFile("aide.txt", "aide");
+        fresh.addUpdateFile("out/aide.txt", "aide");
+        writeFile(fresh.root / "outside" / "keep.txt", "keep");
+        fs::create_directory_symlink("../outside", fresh.updateFolder / "dl");
+        fs::create_symlink(fresh.root / "outside" / "keep.txt", fresh.updateFolder / "link.txt");
+        fs::create_directory_symlink(fresh.root / "outside", fresh.installation / "out");
+        fresh.writeList(L"aide.txt\r\n" + row.entry + L"\r\n");
 
-    EXPECT_EQ(run.run(), 3);
+        EXPECT_EQ(fresh.run(), 3);
 
-    EXPECT_EQ(run.runtime.messages, (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
-    ASSERT_EQ(run.runtime.copies.size(), 1u) << "only the entry inside the folders is copied";
-    EXPECT_EQ(installed(run, "aide.txt"), "aide");
-    EXPECT_EQ(readFile(run.root / "outside.txt"), "outside");
+        EXPECT_EQ(fresh.runtime.messages,
+                  (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
+        EXPECT_EQ(fresh.runtime.copies.size(), 1u) << "only the entry inside the folders is copied";
+        EXPECT_EQ(installed(fresh, "aide.txt"), "aide");
+        EXPECT_EQ(readFile(fresh.root / "outside" / "keep.txt"), "keep");
+        EXPECT_FALSE(fs::exists(fresh.installation / "dl"));
+        EXPECT_FALSE(fs::exists(fresh.installation / "link.txt"));
+        EXPECT_FALSE(fs::exists(fresh.root / "outside" / "aide.txt"));
+    }
 }
 
 TEST_F(UpdateRunTest, SpacesAtTheEndAndEmptyEntriesChangeNothing) {
