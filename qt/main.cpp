@@ -3,13 +3,13 @@
 #include <cstdlib>
 #include <exception>
 
-#include "run/run_state.h"
-#include "run/session.h"
 #include "app/update_sequence.h"
 #include "directives/list_directives.h"
-#include "qt/qt_runtime.h"
 #include "qt/form1.h"
 #include "qt/progress_host.h"
+#include "qt/qt_runtime.h"
+#include "run/run_state.h"
+#include "run/session.h"
 
 namespace {
 
@@ -18,8 +18,9 @@ namespace {
 /// done, so the update folder stays as it was. Qt's other start-up messages are not the user's concern.
 void startUpMessage(QtMsgType type, const QMessageLogContext&, const QString&) {
     if (type != QtFatalMsg) return;
-    std::fputs("Setup : impossible d'ouvrir l'affichage ; la mise \u00E0 jour n'a pas \u00E9t\u00E9 lanc\u00E9e.\n",
-               stderr);
+    std::fputs(
+        "Setup : impossible d'ouvrir l'affichage ; la mise \u00E0 jour n'a pas \u00E9t\u00E9 lanc\u00E9e.\n",
+        stderr);
     std::fflush(stderr);
     std::_Exit(static_cast<int>(setup::ExitStatus::Failed));
 }
