@@ -1,14 +1,14 @@
-#include <cstdint>
+#include "app/cleanup.h"
+
 #include <exception>
 
-#include "run/run_state.h"
-#include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
-#include "run/windows.h"
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
+#include "run/windows.h"
 
 namespace setup {
 
@@ -34,25 +34,31 @@ bool namesShippedFile(const std::wstring& entry) {
     }
 }
 
-/// A pass over the list deleting what its entries name, bounded by FileCount.
+/// A pass over the list deleting what its entries name, to the end of the list. The first read that
+/// fails ends it (a list missing or gone, an unreadable entry), so the pass never loops on a value it did
+/// not read.
 void deleteShippedFiles(Runtime& runtime, RunState& state) {
-    constexpr std::int16_t kLastCount = 1000;
     ignoringFailure([&] { state.ListFileNumber = runtime.freeFileNumber(); });
     ignoringFailure([&] { runtime.openForInput(state.ListFileNumber, updateListPath(runtime)); });
     for (;;) {
         bool atEnd = false;
         ignoringFailure([&] { atEnd = runtime.atEndOfFile(state.ListFileNumber); });
         if (atEnd) break;
-        ignoringFailure([&] { readUpdateListEntry(runtime, state); });
-        // Entries are plain names below the program directory; anything that leaves it is never touched.
-        if (namesShippedFile(state.CurrentLine) && staysInsideBase(state.CurrentLine)) {
+        bool read = false;
+        ignoringFailure([&] {
+            readUpdateListEntry(runtime, state);
+            read = true;
+        });
+        if (!read) break;
+        if (namesShippedFile(state.CurrentLine)) {
             ignoringFailure([&] {
                 std::wstring directory = runtime.programDirectory();
+                // Entries are plain names below the program directory; anything that leaves it, by its
+                // text or through a link, is never touched.
+                if (!resolvesInsideFolder(directory, state.CurrentLine, LastLink::Kept)) return;
                 runtime.deleteFile(WithTrailingBackslash(directory) + state.CurrentLine);
             });
         }
-        ignoringFailure([&] { countEntry(state.FileCount); });
-        if (state.FileCount > kLastCount) break;
     }
     ignoringFailure([&] { runtime.close(state.ListFileNumber); });
 }

@@ -65,7 +65,8 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     showAndPaint(form1);
 
     state.InstallDir = ReadProfileValue(kRegistryReadName, kDefaultProduct, L"Path");
-    if (state.InstallDir.empty()) {
+    // A Path whose folder is gone names no installation; the copy would otherwise build one from nothing.
+    if (state.InstallDir.empty() || !runtime.folderExists(state.InstallDir)) {
         state.exitStatus = ExitStatus::Refused;
         runtime.messageBox(
             L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "

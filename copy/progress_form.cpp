@@ -49,9 +49,8 @@ void ProgressForm::Form_Load() {
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
-        if (!startsWith(state.CurrentLine, kRemarkMarker) && !startsWith(state.CurrentLine, kWarningMarker)) {
-            countEntry(state.FileCount);
-        }
+        // Only what the copy acts on counts, so the bar and the percentage reach the end together.
+        if (classifyEntry(state.CurrentLine) == EntryKind::File) countEntry(state.FileCount);
     }
     runtime.close(state.ListFileNumber);
 }
@@ -88,16 +87,21 @@ void ProgressForm::copyEntries() {
             m_controls.repaintPercent();
             m_controls.repaintStatus();
             // The same relative name is used on both sides; one that leaves either folder is refused.
-            if (!staysInsideBase(state.CurrentLine)) throw Failure("file entry outside the update folder");
+            if (!resolvesInsideFolder(runtime.programDirectory(), state.CurrentLine, LastLink::Followed) ||
+                !resolvesInsideFolder(state.InstallDir, state.CurrentLine, LastLink::Kept)) {
+                throw Failure("file entry outside the update folder or the installation");
+            }
             std::wstring programDirectory = runtime.programDirectory();
             runtime.copyFile(WithTrailingBackslash(programDirectory) + state.CurrentLine,
                              state.InstallDir + state.CurrentLine);
             pauseAfterCopy();
         }
         runtime.close(state.ListFileNumber);
-        m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
         runtime.processPendingMessages();
     }
+    // The finished window shows the whole bar and "100%", also when there was nothing to copy.
+    m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
+    m_controls.setPercentCaption(formatPercent(1.0f));
     m_controls.setStatusCaption(L"Mise \u00E0 jour effectu\u00E9e avec succ\u00E8s");
     m_controls.setButtonCaption(kFinishCaption);
     state.FileCount = 0;

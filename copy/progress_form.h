@@ -16,10 +16,11 @@ class ProgressForm {
   public:
     ProgressForm(Session& session, ProgressControls& controls);
 
-    /// Counts the entries against which progress is measured into FileCount. Has no failure trap: a
-    /// failure reaches the caller of the modal show.
+    /// Counts the file entries, those the copy acts on, into FileCount. Has no failure trap: a failure
+    /// reaches the caller of the modal show.
     void Form_Load();
-    /// Copies every file entry into the installation, then shows the finished state. A failure shows
+    /// Copies every file entry into the installation, then shows the finished state with a full bar and
+    /// "100%". A failure shows
     /// its message and ends the run. A second activation while this one runs does nothing.
     void Form_Activate();
     /// Closes the finished window, or asks whether to cancel the update.

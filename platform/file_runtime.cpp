@@ -1,9 +1,11 @@
 #include "platform/file_runtime.h"
 
+#include <exception>
 #include <utility>
 
 #include "platform/failure.h"
 #include "platform/file_io.h"
+#include "platform/file_probe.h"
 #include "platform/path_mapping.h"
 
 namespace setup {
@@ -35,8 +37,9 @@ FileNumber FileRuntime::freeFileNumber() {
 void FileRuntime::openForInput(FileNumber number, const std::wstring& path) {
     if (number < kFirstFileNumber || number > kLastFileNumber) throw Failure("bad " + numberText(number));
     if (m_open.contains(number)) throw Failure(numberText(number) + " is already open");
-    auto reader = std::make_unique<EntryReader>(readWholeFile(mapPath(path)));
-    m_open.emplace(number, std::move(reader));
+    std::filesystem::path mapped = mapPath(path);
+    openAndClose(mapped);
+    m_open.emplace(number, OpenFile{std::move(mapped), nullptr});
 }
 
 bool FileRuntime::atEndOfFile(FileNumber number) { return openFile(number).atEnd(); }
@@ -45,6 +48,14 @@ std::wstring FileRuntime::readEntry(FileNumber number) { return openFile(number)
 
 void FileRuntime::close(FileNumber number) {
     if (m_open.erase(number) == 0) throw Failure(numberText(number) + " is not open");
+}
+
+bool FileRuntime::folderExists(const std::wstring& path) {
+    try {
+        return isExistingFolder(mapPath(path));
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 void FileRuntime::deleteFile(const std::wstring& path) { removeFile(mapPath(path)); }
@@ -58,7 +69,9 @@ void FileRuntime::closeAll() { m_open.clear(); }
 EntryReader& FileRuntime::openFile(FileNumber number) {
     auto it = m_open.find(number);
     if (it == m_open.end()) throw Failure(numberText(number) + " is not open");
-    return *it->second;
+    OpenFile& file = it->second;
+    if (!file.reader) file.reader = std::make_unique<EntryReader>(readWholeFile(file.path));
+    return *file.reader;
 }
 
 }  // namespace setup

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@ public:
     bool atEndOfFile(FileNumber number) override;
     std::wstring readEntry(FileNumber number) override;
     void close(FileNumber number) override;
+    bool folderExists(const std::wstring& path) override;
     void deleteFile(const std::wstring& path) override;
     void copyFile(const std::wstring& source, const std::wstring& destination) override;
 
@@ -30,10 +32,17 @@ public:
     void closeAll();
 
 private:
+    /// A file open under a number. Its bytes are read at the first test or read, so that an open and a
+    /// close alone (a presence check) read nothing of it, whatever its size.
+    struct OpenFile {
+        std::filesystem::path path;
+        std::unique_ptr<EntryReader> reader;
+    };
+
     EntryReader& openFile(FileNumber number);
 
     std::optional<std::wstring> m_programDirectory;
-    std::map<FileNumber, std::unique_ptr<EntryReader>> m_open;
+    std::map<FileNumber, OpenFile> m_open;
 };
 
 }  // namespace setup

@@ -18,7 +18,8 @@ std::vector<std::wstring_view> pathComponents(std::wstring_view path) {
 }
 
 bool staysInsideBase(std::wstring_view relative) {
-    if (!relative.empty() && isSeparator(relative.front())) return false;
+    // Joined as text, "base\" + "\x" is "base\\x": a leading separator names the base itself.
+    while (!relative.empty() && isSeparator(relative.front())) relative.remove_prefix(1);
     if (relative.size() >= 2 && relative[1] == L':') {
         const wchar_t letter = relative[0];
         if ((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z')) return false;

@@ -13,9 +13,19 @@ bool isSeparator(wchar_t c);
 /// The non-empty components of `path`, split at either separator.
 std::vector<std::wstring_view> pathComponents(std::wstring_view path);
 
-/// True when `relative`, joined to a base directory, names something inside that base: not absolute,
-/// no drive letter, and no ".." that climbs above the base.
+/// True when `relative`, joined to a base directory as text, names something inside that base: no
+/// drive letter and no ".." that climbs above the base. Leading separators name the base itself.
 bool staysInsideBase(std::wstring_view relative);
+
+/// Whether a link (or, on Windows, a reparse point) at the last component of a path is followed: a copy
+/// reads through it, a deletion removes the link itself.
+enum class LastLink { Followed, Kept };
+
+/// True when `relative`, joined to the existing folder `base`, stays inside that folder on the file
+/// system as well as in its text: staysInsideBase holds, and no link below `base` leads out of it (the
+/// last component's own link only when `last` is Followed). Parts that do not exist yet count as
+/// inside. False when `base` cannot be resolved; never throws.
+bool resolvesInsideFolder(std::wstring_view base, std::wstring_view relative, LastLink last);
 
 /// Maps a program path to a file-system path. On Linux ("\" or "/" separators, repeated separators
 /// collapsed) each component that exists is looked up exactly first, then without regard to letter case

@@ -38,6 +38,8 @@ public:
     virtual std::wstring readEntry(FileNumber number) = 0;
     /// Closes `number`; the number becomes free again.
     virtual void close(FileNumber number) = 0;
+    /// True when `path` names an existing folder; never throws.
+    virtual bool folderExists(const std::wstring& path) = 0;
     /// Removes a file; an absent file or a directory is a failure.
     virtual void deleteFile(const std::wstring& path) = 0;
     /// Copies `source` to `destination`; the previous destination stays whole if the copy fails.

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "qt/window_title.h"
 #include "run/backdrop_bands.h"
 
 namespace setup {
@@ -31,7 +32,7 @@ void drawTextAt(QPainter& painter, int x, int y, const QString& text, const QCol
 
 Form1::Form1() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Form1"));
+    setWindowTitle(literalWindowTitle(m_caption));
     setWindowIcon(QIcon(QStringLiteral(":/images/icon.bmp")));
     QPalette colours = palette();
     colours.setColor(QPalette::Window, kBackground);
@@ -52,9 +53,12 @@ Form1::Form1() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
 
 Form1::~Form1() = default;
 
-std::wstring Form1::caption() const { return windowTitle().toStdWString(); }
+std::wstring Form1::caption() const { return m_caption; }
 
-void Form1::setCaption(const std::wstring& caption) { setWindowTitle(QString::fromStdWString(caption)); }
+void Form1::setCaption(const std::wstring& caption) {
+    m_caption = caption;
+    setWindowTitle(literalWindowTitle(caption));
+}
 
 void Form1::maximise() {
     QScreen* target = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
@@ -82,7 +86,7 @@ void Form1::PaintBackdrop() {
             painter.fillRect(QRect(QPoint(band.left, band.top), QPoint(band.right, band.bottom)),
                              QColor(0, 0, band.blue));
         }
-        const QString title = windowTitle();
+        const QString title = QString::fromStdWString(m_caption);
         drawTextAt(painter, 8, 8, title, kShadow);
         drawTextAt(painter, 4, 4, title, kTitleColour);
         const QString maker = QString::fromStdWString(kMakerLine);

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <string>
 
 #include "run/windows.h"
 
@@ -43,6 +44,8 @@ class Form1 final : public QWidget, public MainWindow {
 
     QImage m_image;
     QLabel* m_picture1 = nullptr;
+    /// The caption as the program gave it; the window's title holds it escaped for Qt.
+    std::wstring m_caption = L"Form1";
 };
 
 }  // namespace setup

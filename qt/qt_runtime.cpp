@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "qt/window_title.h"
+
 namespace setup {
 
 namespace {
@@ -98,7 +100,7 @@ std::unique_ptr<QMessageBox> makeMessageBox(const std::wstring& text, int style,
     auto messageBox = std::make_unique<QMessageBox>(parent);
     messageBox->setTextFormat(Qt::PlainText);
     messageBox->setText(plain(text));
-    messageBox->setWindowTitle(plain(title));
+    messageBox->setWindowTitle(literalWindowTitle(title));
     messageBox->setIcon(iconOf(style));
     const ButtonSet set = buttonsOf(style);
     for (const ButtonAnswer& button : set.buttons) messageBox->addButton(button.button);

@@ -24,7 +24,11 @@ std::wstring ReadProfileValue(std::wstring fileName, std::wstring section, std::
 }
 
 void writeVersion(const std::wstring& section, const std::wstring& version) {
-    writePrivateProfileString(toAnsi(section), "Version", toAnsi(version), toAnsi(kRegistryWriteName));
+    // Where names keep their case, the two spellings can find two files; the stamp goes to the file the
+    // checks read, and the write's spelling only names a registry that does not exist yet.
+    const std::string readName = toAnsi(kRegistryReadName);
+    const std::string fileName = profileFileExists(readName) ? readName : toAnsi(kRegistryWriteName);
+    writePrivateProfileString(toAnsi(section), "Version", toAnsi(version), fileName);
 }
 
 }  // namespace setup

@@ -14,8 +14,9 @@ inline constexpr const wchar_t* kDefaultProduct = L"Kelvane";
 /// trailing spaces; empty when there is none.
 std::wstring ReadProfileValue(std::wstring fileName, std::wstring section, std::wstring key);
 
-/// Records `version` as the "Version" of `section` in the product registry. A failed write goes
-/// unnoticed, as the update expects.
+/// Records `version` as the "Version" of `section` in the product registry: in the file that
+/// ReadProfileValue finds under kRegistryReadName, or a new one spelled kRegistryWriteName. A failed
+/// write goes unnoticed, as the update expects.
 void writeVersion(const std::wstring& section, const std::wstring& version);
 
 }  // namespace setup

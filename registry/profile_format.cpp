@@ -21,18 +21,12 @@ struct Line {
     std::string_view value;  ///< value of a key line, trimmed, quotes kept
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+/// Blanks around names and values, as the Windows profile services see them.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-// Arguments lose their spaces only; a tab in an argument is part of the name.
-std::string_view trimSpaces(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
 }
 
@@ -125,8 +119,8 @@ void refuseBreakingText(std::string_view section, std::string_view key, std::str
 
 std::optional<std::string> findProfileValue(std::string_view content, std::string_view section,
                                             std::string_view key) {
-    section = trimSpaces(section);
-    key = trimSpaces(key);
+    section = trimBlanks(section);
+    key = trimBlanks(key);
     if (section.empty() || key.empty()) return std::nullopt;
     const std::vector<Line> lines = splitLines(content);
     for (std::size_t i = findSection(lines, section) + 1; i < lines.size(); ++i) {
@@ -141,8 +135,10 @@ std::optional<std::string> findProfileValue(std::string_view content, std::strin
 std::string withProfileValue(std::string_view content, std::string_view section, std::string_view key,
                              std::string_view value) {
     refuseBreakingText(section, key, value);
-    section = trimSpaces(section);
-    key = trimSpaces(key);
+    // Names and the value are written as a read will find them again.
+    section = trimBlanks(section);
+    key = trimBlanks(key);
+    value = trimBlanks(value);
     const std::vector<Line> lines = splitLines(content);
     const std::size_t header = findSection(lines, section);
 
@@ -162,9 +158,11 @@ std::string withProfileValue(std::string_view content, std::string_view section,
         if (line.kind == LineKind::Section) break;
         if (line.kind != LineKind::Key) continue;
         if (namesMatch(line.name, key)) {
-            // The key keeps the spelling the file gave it, and its line keeps its own line end.
+            // The key keeps the spelling the file gave it, and its line keeps its own line end; a last line
+            // without one gets CR LF, as every other line the write makes.
             result.append(content.substr(0, line.begin));
             result.append(line.name).append("=").append(value);
+            if (line.next == line.end) result.append("\r\n");
             result.append(content.substr(line.end));
             return result;
         }

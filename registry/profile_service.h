@@ -12,6 +12,10 @@ namespace setup {
 std::size_t getPrivateProfileString(std::string_view section, std::string_view key, char* buffer,
                                     std::size_t size, std::string_view fileName);
 
+/// True when something exists where the profile services find `fileName` (a bare name in the Windows
+/// directory; names looked up exactly first, then without regard to letter case). Never throws.
+bool profileFileExists(std::string_view fileName);
+
 /// Stores a profile value like WritePrivateProfileStringA: creates the file, the section or the key
 /// when missing and replaces the file atomically. Answers false on failure. Never throws.
 bool writePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,

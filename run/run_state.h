@@ -20,7 +20,7 @@ struct RunState {
     FileNumber ListFileNumber = 0;               ///< the number under which the list is open during a pass
     std::wstring CurrentLine;                    ///< the entry last read
     std::wstring InstallDir;                     ///< the installation directory, ending with "\" once located
-    std::int16_t FileCount = 0;                  ///< the progress total, then the cleanup's bound
+    std::int16_t FileCount = 0;                  ///< the progress total: the file entries the copy acts on
     ExitStatus exitStatus = ExitStatus::Failed;  ///< set by each path before the run ends
 };
 

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "run/session.h"
 #include "tests/support/update_run.h"
@@ -32,20 +34,18 @@ int countReads(const ScriptedRuntime& runtime) {
                       [](const std::wstring& call) { return call.rfind(L"read ", 0) == 0; }));
 }
 
-TEST(CleanupAndExit, BoundedByTheCountItStartsFrom) {
+TEST(CleanupAndExit, ReadsToTheEndOfTheListWhateverTheCountOnEntry) {
     struct Row {
         const char* name;
         int entries;
         std::int16_t countOnEntry;
-        int expectedReads;
     };
     const Row rows[] = {
-        {"after a completed copy the first 1001 entries", 1200, 0, 1001},
-        {"after a cancel at 10", 1200, 10, 991},
-        {"at 1000 exactly one entry", 50, 1000, 1},
-        {"above 1000 exactly one entry", 50, 5000, 1},
-        {"at the 16-bit limit one entry, the overflow skipped", 50, 32767, 1},
-        {"a short list is read to its end", 5, 0, 5},
+        {"an update of 1500 files after a completed copy", 1500, 0},
+        {"after a cancel at 10", 1200, 10},
+        {"count at 1000", 50, 1000},
+        {"count at the 16-bit limit", 50, 32767},
+        {"a short list", 5, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -56,15 +56,35 @@ TEST(CleanupAndExit, BoundedByTheCountItStartsFrom) {
 
         EXPECT_EQ(run.cleanup(), 0);
 
-        EXPECT_EQ(countReads(run.runtime), row.expectedReads);
-        EXPECT_EQ(static_cast<int>(run.runtime.deletions.size()), row.expectedReads + 1);  // and the list
-        EXPECT_FALSE(fs::exists(run.updateFolder / "setup.lst"));
-        EXPECT_FALSE(fs::exists(run.updateFolder / ("f" + std::to_string(row.expectedReads - 1) + ".txt")));
-        if (row.expectedReads < row.entries) {
-            EXPECT_TRUE(fs::exists(run.updateFolder / ("f" + std::to_string(row.expectedReads) + ".txt")));
-        }
-        EXPECT_EQ(run.filesInUpdateFolder().size(),
-                  static_cast<std::size_t>(row.entries - row.expectedReads));
+        EXPECT_EQ(countReads(run.runtime), row.entries);
+        EXPECT_EQ(static_cast<int>(run.runtime.deletions.size()), row.entries + 1);  // and the list
+        EXPECT_TRUE(run.filesInUpdateFolder().empty());
+    }
+}
+
+TEST(CleanupAndExit, StopsAtTheFirstFailedRead) {
+    struct Row {
+        const char* name;
+        std::optional<std::string> list;
+        int reads;
+        std::vector<std::string> left;
+    };
+    const Row rows[] = {
+        {"a vanished list: not even the entry last read is deleted", std::nullopt, 1, {"a.txt", "last.txt"}},
+        {"a quote never closed ends the pass there", "a.txt\r\n\"last.txt\r\n", 2, {"last.txt"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UpdateRun run;
+        run.addUpdateFile("a.txt", "x");
+        run.addUpdateFile("last.txt", "x");
+        if (row.list) run.writeList(*row.list);
+        run.state.CurrentLine = L"last.txt";
+
+        EXPECT_EQ(run.cleanup(), 3);
+
+        EXPECT_EQ(countReads(run.runtime), row.reads);
+        EXPECT_EQ(run.filesInUpdateFolder(), row.left);
     }
 }
 
@@ -101,6 +121,24 @@ TEST(CleanupAndExit, NeverDeletesOutsideTheUpdateFolder) {
 
     EXPECT_TRUE(fs::exists(run.root / "outside.txt"));
     EXPECT_FALSE(fs::exists(run.updateFolder / "sub" / "inside.txt"));
+}
+
+TEST(CleanupAndExit, NeverDeletesThroughALinkLeavingTheUpdateFolder) {
+    UpdateRun run;
+    writeFile(run.root / "outside" / "keep.txt", "keep");
+    writeFile(run.installation / "kelvane.exe", "installed");
+    fs::create_directory_symlink("../outside", run.updateFolder / "dl");
+    fs::create_directory_symlink(run.installation, run.updateFolder / "install");
+    fs::create_symlink(run.root / "outside" / "keep.txt", run.updateFolder / "link.txt");
+    run.writeList(std::string("dl\\keep.txt\r\ninstall\\kelvane.exe\r\nlink.txt\r\n"));
+    run.state.exitStatus = ExitStatus::Refused;
+
+    EXPECT_EQ(run.cleanup(), 2);
+
+    EXPECT_EQ(readFile(run.root / "outside" / "keep.txt"), "keep");
+    EXPECT_EQ(readFile(run.installation / "kelvane.exe"), "installed");
+    EXPECT_FALSE(fs::is_symlink(run.updateFolder / "link.txt"))
+        << "a link named by an entry is itself removed";
 }
 
 TEST(CleanupAndExit, EmptyListStillDeletesTheListAndUnloadsBothWindows) {
@@ -149,21 +187,6 @@ TEST(CleanupAndExit, RealWriteProtectedFolder) {
 
     fs::permissions(run.updateFolder, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(run.filesInUpdateFolder(), (std::vector<std::string>{"f0.txt", "f1.txt", "setup.lst"}));
-}
-
-TEST(CleanupAndExit, VanishedListRunsToTheBoundOnTheLastEntry) {
-    UpdateRun run;
-    run.addUpdateFile("last.txt", "x");
-    run.state.CurrentLine = L"last.txt";
-    run.state.FileCount = 0;
-
-    EXPECT_EQ(run.cleanup(), 3);
-
-    const auto attempts = std::count(run.runtime.calls.begin(), run.runtime.calls.end(),
-                                     L"delete " + run.runtime.programDirectory() + L"\\last.txt");
-    EXPECT_EQ(attempts, 1001);
-    EXPECT_FALSE(fs::exists(run.updateFolder / "last.txt"));
-    EXPECT_EQ(run.state.FileCount, 1001);
 }
 
 TEST(CleanupAndExit, ListLeftOpenByAnInterruptedPassIsOpenedAgainUnderANewNumber) {

@@ -113,9 +113,11 @@ const InsideCase kInsideCases[] = {
     {"ClimbsAboveAndComesBack", L"sub\\..\\..\\sub\\x", false},
     {"DriveLetter", L"C:\\x", false},
     {"DriveRelative", L"c:x", false},
-    {"LeadingBackslash", L"\\x", false},
-    {"LeadingSlash", L"/etc/passwd", false},
-    {"UncPath", L"\\\\server\\share", false},
+    {"LeadingBackslashNamesTheBase", L"\\modules\\x.dll", true},
+    {"LeadingSlashNamesTheBase", L"/etc/passwd", true},
+    {"RepeatedLeadingSeparatorsNameTheBase", L"\\\\server\\share", true},
+    {"LeadingBackslashThenParent", L"\\..\\outside.txt", false},
+    {"LeadingBackslashThenDriveLetter", L"\\C:\\x", false},
 };
 
 INSTANTIATE_TEST_SUITE_P(PathMapping, StaysInsideBase, ::testing::ValuesIn(kInsideCases),

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QWindow>
 
 namespace setup::test {
 namespace {
@@ -121,6 +122,16 @@ TEST(Form1, IsFramelessWithTheGivenCaptionOnly) {
     EXPECT_EQ(form.caption(), L" Kelvane & co");
     EXPECT_EQ(form.windowTitle(), QStringLiteral(" Kelvane & co"));
     EXPECT_FALSE(form.windowIcon().isNull());
+}
+
+TEST(Form1, TitleShowsTheCaptionToTheLetter) {
+    for (const std::wstring caption : {L"Mise \u00E0 jour [*] 3.1", L"[*]", L"a[*][*]b", L"[*] [*][*][*]"}) {
+        Form1 form;
+        form.setCaption(caption);
+        form.winId();  // the title the system shows is made when the window is
+        EXPECT_EQ(form.windowHandle()->title(), QString::fromStdWString(caption));
+        EXPECT_EQ(form.caption(), caption);
+    }
 }
 
 TEST(Form1, ShowsDarkBlueBeforeTheFirstPainting) {

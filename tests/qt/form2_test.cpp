@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "run/run_state.h"
-#include "run/session.h"
 #include "copy/progress_form.h"
 #include "platform/failure.h"
 #include "platform/text_codec.h"
+#include "qt/progress_host.h"
+#include "run/run_state.h"
+#include "run/session.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/scripted_runtime.h"
 #include "tests/support/temp_dir.h"
-#include "qt/progress_host.h"
 
 namespace setup::test {
 namespace {
@@ -141,19 +141,25 @@ TEST_F(ProgressRun, ShowsTheBarAndPercentageAsEachFileIsCopied) {
     EXPECT_EQ(m_host.form(), nullptr);  // unloaded by "&Terminer" and destroyed
 }
 
-TEST_F(ProgressRun, SkippedEntriesLeaveThePercentageShortButFillTheBar) {
-    writeList(";Titre\r\na.txt\r\n#4.2\r\n");
-    addFile("a.txt");
-    const Snapshot finished = runToTheFinishedState();
-    EXPECT_EQ(finished.percent, L"50%");
-    EXPECT_EQ(finished.barWidth, 406);
-}
-
-TEST_F(ProgressRun, NothingToCopyKeepsTheDesignState) {
-    writeList(";Titre\r\n!Attention\r\n");
-    const Snapshot finished = runToTheFinishedState();
-    EXPECT_EQ(finished,
-              (Snapshot{266, L"100%", L"Mise \u00E0 jour effectu\u00E9e avec succ\u00E8s", L"&Terminer"}));
+TEST_F(ProgressRun, FinishedWindowShowsAFullBarAndAHundredPercent) {
+    struct Row {
+        const char* name;
+        std::string list;
+    };
+    const Row rows[] = {
+        {"a stamp after the file is not counted", ";Titre\r\na.txt\r\n#4.2\r\n"},
+        {"nothing to copy", ";Titre\r\n!Attention\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeList(row.list);
+        addFile("a.txt");
+        m_state.FileCount = 0;
+        m_runtime.pendingPoints = 0;
+        EXPECT_EQ(
+            runToTheFinishedState(),
+            (Snapshot{406, L"100%", L"Mise \u00E0 jour effectu\u00E9e avec succ\u00E8s", L"&Terminer"}));
+    }
 }
 
 TEST_F(ProgressRun, EscapeDoesNothingAndAccessKeysPressTheButton) {

@@ -6,8 +6,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -156,6 +158,13 @@ TEST(QtRuntime, AMainWindowGoneLeavesBoxesWithoutParent) {
     SeenBox seen;
     EXPECT_EQ(showAndAnswer(runtime, L"t", 16, L"t", seen, pressEnter), box::kOk);
     EXPECT_EQ(seen.parent, nullptr);
+}
+
+TEST(QtRuntime, MessageBoxTitleShowsTheTextToTheLetter) {
+    const std::wstring title = L"Mise \u00E0 jour [*] 3.1";
+    const std::unique_ptr<QMessageBox> box = makeMessageBox(L"Voulez-vous ?", 33, title, nullptr);
+    box->winId();  // the title the system shows is made when the window is
+    EXPECT_EQ(box->windowHandle()->title(), QString::fromStdWString(title));
 }
 
 TEST(QtRuntime, ProcessPendingMessagesHandlesWhatIsQueued) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,8 +42,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"KeyInOtherCase", "[Kelvane]\r\npATH=x\r\n", "Kelvane", "Path", "x"},
         ReadCase{"AccentedSectionCaseFolded", "[\xC9T\xC9]\r\nPath=x\r\n", "\xE9t\xE9", "Path", "x"},
         ReadCase{"SpacesAroundArgumentsIgnored", "[Kelvane]\r\nPath=x\r\n", "  Kelvane ", " Path  ", "x"},
-        ReadCase{"TabInSectionArgumentCounts", "[Kelvane]\r\nPath=x\r\n", "Kelvane\t", "Path", std::nullopt},
-        ReadCase{"TabInKeyArgumentCounts", "[Kelvane]\r\nPath=x\r\n", "Kelvane", "\tPath", std::nullopt},
+        ReadCase{"TabAroundSectionArgumentIgnored", "[Kelvane]\r\nPath=x\r\n", "Kelvane\t", "Path", "x"},
+        ReadCase{"VerticalTabAndFormFeedAroundArgumentsIgnored", "[Kelvane]\r\nPath=x\r\n", "\fKelvane",
+                 "Path\v", "x"},
+        ReadCase{"VerticalTabAndFormFeedAroundNamesInTheFile", "\v[\fKelvane\v]\r\n\fPath\v=\v x\f\r\n",
+                 "Kelvane", "Path", "x"},
         ReadCase{"BlanksAroundKeyAndValue", "[Kelvane]\r\n \t Path \t= \t x y \t \r\n", "Kelvane", "Path",
                  "x y"},
         ReadCase{"BlanksInsideBrackets", " \t[ \tKelvane\t ]\r\nPath=x\r\n", "Kelvane", "Path", "x"},
@@ -104,11 +108,13 @@ TEST_P(WithProfileValue, KeepsEveryOtherByte) {
     const WriteCase& row = GetParam();
     const std::string written = withProfileValue(row.content, row.section, row.key, row.value);
     EXPECT_EQ(written, row.expected);
-    // Whatever was written reads back, less its surrounding blanks.
+    // What was written reads back as it stands in the file, and writing it again finds the same line.
     std::string_view value = row.value;
-    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-    while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+    const std::string_view blanks = " \t\v\f";
+    value.remove_prefix(std::min(value.find_first_not_of(blanks), value.size()));
+    value.remove_suffix(value.size() - std::min(value.find_last_not_of(blanks) + 1, value.size()));
     EXPECT_EQ(findProfileValue(written, row.section, row.key), std::string(value));
+    EXPECT_EQ(withProfileValue(written, row.section, row.key, row.value), written);
 }
 
 const std::string kCommented =
@@ -143,9 +149,14 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"RewriteKeepsKeySpellingAndLoneLf", "[S]\nVERSION = 1 \n[T]\n", "s", "version", "2",
                   "[S]\nVERSION=2\n[T]\n"},
         WriteCase{"RewriteKeepsLoneCr", "[S]\rk=1\rj=2\r", "S", "k", "9", "[S]\rk=9\rj=2\r"},
-        WriteCase{"RewriteLineWithoutLineEnd", "[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
-        WriteCase{"ValueKeepsItsSpaces", "[S]\r\nk=1\r\n", "S", "k", " a b ", "[S]\r\nk= a b \r\n"},
+        WriteCase{"RewriteLineWithoutLineEndGetsCrLf", "[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22\r\n"},
+        WriteCase{"RewriteLoneLfLastLineWithoutLineEnd", "[S]\nj=2\nk=1", "S", "k", "3", "[S]\nj=2\nk=3\r\n"},
+        WriteCase{"ValueLosesItsSurroundingBlanks", "[S]\r\nk=1\r\n", "S", "k", " \ta b\v\f ",
+                  "[S]\r\nk=a b\r\n"},
         WriteCase{"ArgumentSpacesTrimmed", "", "  S ", " k ", "v", "[S]\r\nk=v\r\n"},
+        WriteCase{"TabAfterSectionTrimmed", "", "K\t", "V", "1", "[K]\r\nV=1\r\n"},
+        WriteCase{"VerticalTabAndFormFeedAroundNamesTrimmed", "[K]\r\nV=1\r\n", "\vK\f", "\fV\v", "2",
+                  "[K]\r\nV=2\r\n"},
         WriteCase{"NewSectionAfterMissingFinalLineEnd", "[A]\r\nx=1", "S", "k", "v",
                   "[A]\r\nx=1\r\n[S]\r\nk=v\r\n"},
         WriteCase{"NewSectionAfterFinalLoneLf", "[A]\nx=1\n", "S", "k", "v", "[A]\nx=1\n[S]\r\nk=v\r\n"},

@@ -1,0 +1,32 @@
+#include "platform/file_probe.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/failure.h"
+
+namespace setup {
+
+bool isExistingFolder(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void openAndClose(const std::filesystem::path& path) {
+    // Non-blocking, so that a FIFO without a writer is answered at once instead of holding the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) throw Failure("cannot open " + path.string() + ": " + std::strerror(errno));
+    struct stat st {};
+    const bool examined = ::fstat(fd, &st) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!examined) throw Failure("cannot examine " + path.string() + ": " + std::strerror(error));
+    if (!S_ISREG(st.st_mode)) throw Failure("not a regular file: " + path.string());
+}
+
+}  // namespace setup
