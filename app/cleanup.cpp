@@ -1,14 +1,15 @@
+#include "app/cleanup.h"
+
 #include <cstdint>
 #include <exception>
 
-#include "run/run_state.h"
-#include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
-#include "run/windows.h"
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
+#include "run/windows.h"
 
 namespace setup {
 
@@ -20,17 +21,6 @@ void ignoringFailure(Step&& step) {
     try {
         step();
     } catch (const std::exception&) {
-    }
-}
-
-/// True for the entries whose file the cleanup removes: file entries and version stamps.
-bool namesShippedFile(const std::wstring& entry) {
-    switch (classifyEntry(entry)) {
-        case EntryKind::File:
-        case EntryKind::VersionStamp:
-            return true;
-        default:
-            return false;
     }
 }
 
