@@ -335,6 +335,8 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
                                              std::to_wstring(known->second) +
                                              L" : il serait copi\u00E9 deux fois.",
                                          L"Veuillez ne garder qu'une entr\u00E9e pour ce fichier."});
+            // Its file was looked at on its first line.
+            continue;
         }
         switch (shippedFileState(folder, name)) {
             case ShippedFile::Present:

@@ -45,7 +45,8 @@ std::vector<std::wstring> filesInFolder(const std::wstring& folder) {
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(root, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-        if (it->is_directory(error) && !it->is_symlink(error)) continue;
+        // A folder, or a link to one, holds the files; only they count.
+        if (it->is_directory(error)) continue;
         std::wstring relative;
         for (const fs::path& part : it->path().lexically_relative(root)) {
             if (!relative.empty()) relative += L'\\';
