@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -19,6 +20,9 @@ struct RuleCase {
     /// Large enough that running the whole program on it belongs to no unit test.
     bool large = false;
 };
+
+/// Rows are named by their name in test output.
+inline void PrintTo(const RuleCase& row, std::ostream* out) { *out << row.name; }
 
 /// One row per rule of the checker, and lists on which it must find nothing.
 std::vector<RuleCase> ruleCases();
