@@ -67,6 +67,18 @@ std::wstring absolute(const std::string& path) {
     return setup::fromUtf8(error ? path : full.string());
 }
 
+/// True when this machine has a product registry where setup looks for it.
+bool defaultRegistryExists() {
+    try {
+        std::error_code error;
+        return std::filesystem::is_regular_file(
+            std::filesystem::path(setup::toUtf8(setup::check::defaultRegistryPath())), error);
+    } catch (const std::exception&) {
+        // No Windows directory can be found: there is no registry to try.
+        return false;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,11 +94,7 @@ int main(int argc, char** argv) {
         std::optional<std::wstring> registry;
         if (options->registry) registry = absolute(*options->registry);
         // Without --registry the run is tried on this machine's installation, when it has one.
-        std::error_code error;
-        if (registry ||
-            std::filesystem::exists(std::filesystem::path(setup::toUtf8(defaultRegistryPath())), error)) {
-            run = dryRun(analysis, registry);
-        }
+        if (registry || defaultRegistryExists()) run = dryRun(analysis, registry);
         const int status = exitStatus(analysis, run, options->strict);
         if (options->json)
             std::cout << jsonReport(analysis, run, status);
