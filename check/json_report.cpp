@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 
 namespace setup::check {
@@ -27,6 +28,9 @@ std::string string(const std::wstring& text) {
     }
     return out + "\"";
 }
+
+/// A program path as the file system spells it.
+std::string path(const std::wstring& programPath) { return string(fromUtf8(mapPath(programPath).string())); }
 
 std::string boolean(bool value) { return value ? "true" : "false"; }
 
@@ -101,6 +105,7 @@ std::string entry(const EntryPlan& plan) {
         .add("requiredFiles", array(plan.requiredFiles, string))
         .add("counted", boolean(plan.counted))
         .add("copied", optionalString(plan.copied))
+        .add("refusedByCopy", boolean(plan.refusedByCopy))
         .add("stamps", array(plan.stamps,
                              [](const StampWrite& stamp) {
                                  return Object()
@@ -141,9 +146,9 @@ std::string changeId(CopyChange change) {
 
 std::string dryRunJson(const DryRun& run) {
     return Object()
-        .add("registry", string(run.registry))
+        .add("registry", path(run.registry))
         .add("registryFound", boolean(run.registryFound))
-        .add("installationFolder", string(run.installDir))
+        .add("installationFolder", run.installDir.empty() ? "\"\"" : path(run.installDir))
         .add("installed", boolean(run.installed))
         .add("versionChecks", array(run.ranges,
                                     [](const RangeOutcome& outcome) {
@@ -159,7 +164,7 @@ std::string dryRunJson(const DryRun& run) {
                                     [](const RequiredOutcome& outcome) {
                                         return Object()
                                             .add("line", std::to_string(outcome.line))
-                                            .add("path", string(outcome.path))
+                                            .add("path", path(outcome.path))
                                             .add("present", boolean(outcome.present))
                                             .str();
                                     }))
@@ -205,7 +210,7 @@ const char* resultId(int status) {
 
 std::string jsonReport(const ListAnalysis& analysis, const std::optional<DryRun>& run, int status) {
     return Object()
-               .add("list", string(analysis.listPath))
+               .add("list", path(analysis.listPath))
                .add("listFound", boolean(analysis.listFound))
                .add("title", string(analysis.caption))
                .add("entries", array(analysis.entries, entry))

@@ -240,7 +240,8 @@ void readEntries(const std::string& bytes, ListAnalysis& analysis) {
             reader.line() == plan.line) {
             analysis.findings.push_back(
                 {Rule::WarningCutAtComma, plan.line,
-                 L"L'avertissement s'arr\u00EAte \u00E0 la virgule : setup affiche " + guillemets(plan.text) +
+                 L"L'avertissement s'arr\u00EAte \u00E0 la virgule : setup affiche " +
+                     guillemets(warningMessage(plan.text).text) +
                      L" et lit la suite de la ligne comme d'autres entr\u00E9es (des fichiers \u00E0 "
                      L"copier).",
                  L"Veuillez mettre tout l'avertissement, \u00AB ! \u00BB compris, entre guillemets."});
@@ -342,6 +343,7 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
             case ShippedFile::Present:
                 break;
             case ShippedFile::Outside:
+                plan.refusedByCopy = true;
                 analysis.findings.push_back(
                     {Rule::OutsideUpdateFolder, plan.line,
                      guillemets(name) +

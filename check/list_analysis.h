@@ -30,6 +30,7 @@ struct EntryPlan {
     std::vector<std::wstring> requiredFiles;  ///< paths (below the installation) the pre-copy pass requires
     bool counted = false;                     ///< counted in the progress total
     std::optional<std::wstring> copied;       ///< the name the copy copies, from the update folder
+    bool refusedByCopy = false;               ///< the copy refuses the name: it leads out of its folder
     std::vector<StampWrite> stamps;           ///< versions the stamp pass records after the copy
     std::optional<std::wstring> deleted;      ///< the name the cleanup deletes from the update folder
 };

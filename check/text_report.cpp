@@ -72,7 +72,12 @@ std::wstring passesText(const EntryPlan& plan) {
         parts.push_back(L"avant la question, exige " + rangeText(range));
     for (const std::wstring& path : plan.requiredFiles)
         parts.push_back(L"avant la question, exige " + guillemets(path) + L" dans l'installation");
-    if (plan.copied) parts.push_back(L"copie " + guillemets(*plan.copied) + L" dans l'installation");
+    if (plan.copied && plan.refusedByCopy) {
+        parts.push_back(L"la copie refuse " + guillemets(*plan.copied) +
+                        L" et la mise \u00E0 jour s'arr\u00EAte");
+    } else if (plan.copied) {
+        parts.push_back(L"copie " + guillemets(*plan.copied) + L" dans l'installation");
+    }
     for (const StampWrite& stamp : plan.stamps)
         parts.push_back(L"apr\u00E8s la copie, inscrit la version " + guillemets(stamp.version) + L" pour " +
                         stamp.section);
