@@ -1,6 +1,7 @@
 #include "check/list_analysis.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <map>

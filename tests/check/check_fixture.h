@@ -10,18 +10,18 @@
 namespace setup::test {
 
 /// An update folder for the checker: the list, the program beside it unless told otherwise, and files.
-struct UpdateFolderSpec {
+struct UpdateFolderLayout {
     std::string list;
     std::vector<std::string> files;
     bool program = true;
 };
 
-/// Lays `spec` out in `folder`.
-inline void layOut(const std::filesystem::path& folder, const UpdateFolderSpec& spec) {
+/// Lays `layout` out in `folder`.
+inline void layOut(const std::filesystem::path& folder, const UpdateFolderLayout& layout) {
     std::filesystem::create_directories(folder);
-    if (!spec.list.empty()) writeFile(folder / "setup.lst", spec.list);
-    if (spec.program) writeFile(folder / "setup", "program");
-    for (const std::string& file : spec.files) writeFile(folder / file, "content of " + file);
+    if (!layout.list.empty()) writeFile(folder / "setup.lst", layout.list);
+    if (layout.program) writeFile(folder / "setup", "program");
+    for (const std::string& file : layout.files) writeFile(folder / file, "content of " + file);
 }
 
 /// A run of the program and what its passes acted on, in order: "alert TEXT", "version SECTION LOWER

@@ -14,7 +14,7 @@ namespace setup::test {
 /// A small update folder and the findings the checker must make on it (rule, line).
 struct RuleCase {
     const char* name;
-    UpdateFolderSpec folder;
+    UpdateFolderLayout folder;
     std::vector<std::pair<check::Rule, std::size_t>> findings;
     std::set<check::Rule> ignored = {};
     /// Large enough that running the whole program on it belongs to no unit test.
