@@ -38,8 +38,8 @@ bool isBlank(const std::wstring& text) { return text.find_first_not_of(L" \t\n")
 /// The Windows-1252 byte of `c`, or -1 when the code page has none (U+FFFD stands for the bytes the
 /// code page leaves undefined, all of which lie among UTF-8's continuation bytes).
 int ansiByte(wchar_t c) {
+    if (c < 0x80) return static_cast<int>(c);
     if (c == L'\uFFFD') return 0x81;
-    if (c == L'?') return '?';
     const std::string byte = toAnsi(std::wstring(1, c));
     return byte == "?" ? -1 : static_cast<unsigned char>(byte[0]);
 }
@@ -306,13 +306,23 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
     std::int16_t count = 0;
     bool overflowReported = false;
     std::map<std::wstring, std::size_t> firstLineOf;
+    // The file system is asked once per name, however often the list names it.
+    std::map<std::wstring, ShippedFile> stateOf;
+    auto stateOfFile = [&](const std::wstring& name) {
+        auto known = stateOf.find(name);
+        if (known == stateOf.end()) known = stateOf.emplace(name, shippedFileState(folder, name)).first;
+        return known->second;
+    };
     for (EntryPlan& plan : analysis.entries) {
         if (plan.role == EntryRole::Empty) {
             analysis.findings.push_back({Rule::EmptyEntry, plan.line,
                                          L"Entr\u00E9e vide (ligne vide, virgule en trop ou espaces seuls).",
                                          L"Veuillez retirer la ligne vide ou la virgule en trop."});
         }
-        if (namesShippedFile(plan.text) && staysInsideBase(plan.text)) plan.deleted = plan.text;
+        // The cleanup never deletes outside the update folder, through a link neither.
+        if (namesShippedFile(plan.text) && stateOfFile(plan.text) != ShippedFile::Outside) {
+            plan.deleted = plan.text;
+        }
         if (classifyEntry(plan.text) != EntryKind::File) continue;
         plan.counted = true;
         try {
@@ -340,7 +350,7 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
             // Its file was looked at on its first line.
             continue;
         }
-        switch (shippedFileState(folder, name)) {
+        switch (stateOfFile(name)) {
             case ShippedFile::Present:
                 break;
             case ShippedFile::Outside:

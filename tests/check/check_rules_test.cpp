@@ -52,6 +52,8 @@ TEST(CheckerRules, LinkOutOfTheUpdateFolderIsOutside) {
     const check::ListAnalysis analysis = check::analyseList(fromUtf8((root / "update").string()));
     EXPECT_EQ(findingsOf(analysis, {}),
               (std::vector<std::pair<std::string, std::size_t>>{{"outside-update-folder", 2}}));
+    ASSERT_EQ(analysis.entries.size(), 2u);
+    EXPECT_EQ(analysis.entries[1].deleted, std::nullopt);
 }
 
 TEST(CheckerRules, UnclosedQuoteStopsTheReadingAtItsLine) {
