@@ -23,17 +23,6 @@ void ignoringFailure(Step&& step) {
     }
 }
 
-/// True for the entries whose file the cleanup removes: file entries and version stamps.
-bool namesShippedFile(const std::wstring& entry) {
-    switch (classifyEntry(entry)) {
-        case EntryKind::File:
-        case EntryKind::VersionStamp:
-            return true;
-        default:
-            return false;
-    }
-}
-
 /// A pass over the list deleting what its entries name, to the end of the list. The first read that
 /// fails ends it (a list missing or gone, an unreadable entry), so the pass never loops on a value it did
 /// not read.

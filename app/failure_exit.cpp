@@ -2,21 +2,25 @@
 
 #include <exception>
 
-#include "run/run_state.h"
 #include "app/cleanup.h"
-#include "run/session.h"
 #include "platform/runtime.h"
+#include "run/run_state.h"
+#include "run/session.h"
 
 namespace setup {
+
+BoxMessage failureMessage() {
+    return {
+        L"La mise \u00E0 jour du logiciel Kelvane ne semble pas s'\u00EAtre d\u00E9roul\u00E9e normalement. "
+        L"Veuillez recommencer",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
 
 void reportFailureAndExit(Session& session) {
     session.state.exitStatus = ExitStatus::Failed;
     try {
-        session.runtime.messageBox(
-            L"La mise \u00E0 jour du logiciel Kelvane ne semble pas s'\u00EAtre d\u00E9roul\u00E9e "
-            L"normalement. "
-            L"Veuillez recommencer",
-            box::kCritical, L"Erreur: Mise \u00E0 jour non termin\u00E9e");
+        const BoxMessage message = failureMessage();
+        session.runtime.messageBox(message.text, message.style, message.title);
     } catch (const std::exception&) {
         // The run ends the same way whether or not the message could be shown.
     }

@@ -2,15 +2,15 @@
 
 #include <exception>
 
-#include "app/failure_exit.h"
-#include "run/run_state.h"
 #include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
-#include "run/windows.h"
+#include "app/failure_exit.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
+#include "run/windows.h"
 
 namespace setup {
 
@@ -39,9 +39,7 @@ void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directi
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
-        if (startsWith(state.CurrentLine, kWarningMarker)) directives.alert(state.CurrentLine);
-        if (startsWith(state.CurrentLine, kVersionRangeMarker)) directives.Version(state.CurrentLine);
-        if (startsWith(state.CurrentLine, kRequiredFileMarker)) directives.exist(state.CurrentLine);
+        runPreCopyTests(state.CurrentLine, directives);
     }
     runtime.close(state.ListFileNumber);
 }
@@ -50,7 +48,7 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
-        if (startsWith(state.CurrentLine, kVersionStampMarker)) directives.SetVer(state.CurrentLine);
+        runStampTest(state.CurrentLine, directives);
     }
     runtime.close(state.ListFileNumber);
 }
@@ -68,10 +66,8 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     // A Path whose folder is gone names no installation; the copy would otherwise build one from nothing.
     if (state.InstallDir.empty() || !runtime.folderExists(state.InstallDir)) {
         state.exitStatus = ExitStatus::Refused;
-        runtime.messageBox(
-            L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "
-            L"Kelvane de fa\u00E7on compl\u00E8te avant de relancer cette installation",
-            box::kCritical, L"Erreur: Kelvane non install\u00E9");
+        const BoxMessage message = notInstalledMessage();
+        runtime.messageBox(message.text, message.style, message.title);
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
@@ -81,8 +77,8 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     // The last warning of the list is repeated just before the question, so it is the one the user
     // reads last.
     if (startsWith(state.CurrentLine, kWarningMarker)) {
-        runtime.messageBox(L"Attention : " + state.CurrentLine.substr(1), box::kExclamation,
-                           L"Mise en Garde");
+        const BoxMessage message = warningMessage(state.CurrentLine);
+        runtime.messageBox(message.text, message.style, message.title);
     }
 
     const int answer = runtime.messageBox(L"Voulez-vous effectuer la mise \u00E0 jour ?",
@@ -100,6 +96,27 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
 }
 
 }  // namespace
+
+BoxMessage warningMessage(const std::wstring& entry) {
+    return {L"Attention : " + entry.substr(1), L"Mise en Garde", box::kExclamation};
+}
+
+BoxMessage notInstalledMessage() {
+    return {
+        L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "
+        L"Kelvane de fa\u00E7on compl\u00E8te avant de relancer cette installation",
+        L"Erreur: Kelvane non install\u00E9", box::kCritical};
+}
+
+void runPreCopyTests(std::wstring& entry, Directives& directives) {
+    if (startsWith(entry, kWarningMarker)) directives.alert(entry);
+    if (startsWith(entry, kVersionRangeMarker)) directives.Version(entry);
+    if (startsWith(entry, kRequiredFileMarker)) directives.exist(entry);
+}
+
+void runStampTest(std::wstring& entry, Directives& directives) {
+    if (startsWith(entry, kVersionStampMarker)) directives.SetVer(entry);
+}
 
 void Form_Load(Session& session, Directives& directives) {
     try {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "run/box_message.h"
+
 namespace setup {
 
 struct Session;
@@ -19,6 +21,19 @@ class Directives {
 
 /// The caption used when the list has no title entry.
 inline constexpr const wchar_t* kDefaultCaption = L"Kelvane: Mise \u00E0 jour...";
+
+/// The warning an "!" entry shows: "Attention : " and the entry without its marker.
+BoxMessage warningMessage(const std::wstring& entry);
+
+/// The message shown when the registry names no installation of Kelvane.
+BoxMessage notInstalledMessage();
+
+/// The pre-copy pass's work on one entry: "!" calls alert, "§" Version, "@" exist, each test made on
+/// the entry as the directive before it left it.
+void runPreCopyTests(std::wstring& entry, Directives& directives);
+
+/// The stamp pass's work on one entry: "#" calls SetVer.
+void runStampTest(std::wstring& entry, Directives& directives);
 
 /// The load handler of the main window: the whole update, from the title to the end of the program.
 /// Never returns.

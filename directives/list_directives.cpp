@@ -1,13 +1,13 @@
 #include "directives/list_directives.h"
 
-#include "run/run_state.h"
 #include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
 
 namespace setup {
 
@@ -17,9 +17,9 @@ namespace {
 bool isBlank(const std::wstring& text) { return text.find_first_not_of(L" \t\n") == std::wstring::npos; }
 
 /// Shows why a check refused the update and ends the run.
-[[noreturn]] void refuse(Session& session, const std::wstring& text, const std::wstring& title) {
+[[noreturn]] void refuse(Session& session, const BoxMessage& message) {
     session.state.exitStatus = ExitStatus::Refused;
-    session.runtime.messageBox(text, box::kCritical, title);
+    session.runtime.messageBox(message.text, message.style, message.title);
     CleanupAndExit(session);
 }
 
@@ -39,38 +39,58 @@ std::wstring takeSectionSuffix(std::wstring& entry) {
     return section;
 }
 
+VersionRange splitVersionRange(std::wstring& entry) {
+    VersionRange range;
+    range.section = takeSectionSuffix(entry);
+    if (const auto bar = entry.find(L'|'); bar != std::wstring::npos) {
+        range.upper = entry.substr(bar + 1);
+        entry.erase(bar);
+    }
+    range.lower = entry;
+    return range;
+}
+
+std::optional<BoxMessage> versionRefusal(const VersionRange& range, const std::wstring& installed) {
+    const double installedValue = numericValue(installed);
+    const std::wstring title = range.section + L" install\u00E9 version : " + installed;
+    const std::wstring concerns =
+        L"Cette mise \u00E0 jour concerne les versions du logiciel " + range.section;
+    if (numericValue(range.lower) > installedValue) {
+        return BoxMessage{concerns + L" sup\u00E9rieure ou \u00E9gale \u00E0 la version " + range.lower,
+                          title, box::kCritical};
+    }
+    if (!isBlank(range.upper) && numericValue(range.upper) < installedValue) {
+        return BoxMessage{concerns + L" inf\u00E9rieure ou \u00E9gale \u00E0 la version " + range.upper,
+                          title, box::kCritical};
+    }
+    return std::nullopt;
+}
+
+std::wstring requiredFilePath(const std::wstring& installDir, const std::wstring& entry) {
+    return installDir + trimSpaces(entry.substr(1));
+}
+
+BoxMessage missingFilesMessage() {
+    return {
+        L"Les fichiers \u00E0 mettre \u00E0 jour ne semblent pas correctement install\u00E9s. Veuillez "
+        L"r\u00E9installer Kelvane avant de relancer la mise \u00E0 jour.",
+        L"Erreur: Fichiers \u00E0 mettre \u00E0 jour non install\u00E9s", box::kCritical};
+}
+
 void ListDirectives::alert(std::wstring& entry) {
-    m_session.runtime.messageBox(L"Attention : " + entry.substr(1), box::kExclamation, L"Mise en Garde");
+    const BoxMessage message = warningMessage(entry);
+    m_session.runtime.messageBox(message.text, message.style, message.title);
 }
 
 void ListDirectives::Version(std::wstring& entry) {
-    const std::wstring section = takeSectionSuffix(entry);
-    std::wstring upper;
-    if (const auto bar = entry.find(L'|'); bar != std::wstring::npos) {
-        upper = entry.substr(bar + 1);
-        entry.erase(bar);
-    }
-    const std::wstring& lower = entry;
-    const std::wstring installed = ReadProfileValue(kRegistryReadName, section, L"Version");
-    const double installedValue = numericValue(installed);
-    const std::wstring title = section + L" install\u00E9 version : " + installed;
-    const std::wstring concerns = L"Cette mise \u00E0 jour concerne les versions du logiciel " + section;
-    if (numericValue(lower) > installedValue) {
-        refuse(m_session, concerns + L" sup\u00E9rieure ou \u00E9gale \u00E0 la version " + lower, title);
-    }
-    if (!isBlank(upper) && numericValue(upper) < installedValue) {
-        refuse(m_session, concerns + L" inf\u00E9rieure ou \u00E9gale \u00E0 la version " + upper, title);
-    }
+    const VersionRange range = splitVersionRange(entry);
+    const std::wstring installed = ReadProfileValue(kRegistryReadName, range.section, L"Version");
+    if (const auto message = versionRefusal(range, installed)) refuse(m_session, *message);
 }
 
 void ListDirectives::exist(std::wstring& entry) {
-    const std::wstring path = m_session.state.InstallDir + trimSpaces(entry.substr(1));
-    if (!FileExists(m_session.runtime, path)) {
-        refuse(
-            m_session,
-            L"Les fichiers \u00E0 mettre \u00E0 jour ne semblent pas correctement install\u00E9s. Veuillez "
-            L"r\u00E9installer Kelvane avant de relancer la mise \u00E0 jour.",
-            L"Erreur: Fichiers \u00E0 mettre \u00E0 jour non install\u00E9s");
+    if (!FileExists(m_session.runtime, requiredFilePath(m_session.state.InstallDir, entry))) {
+        refuse(m_session, missingFilesMessage());
     }
 }
 

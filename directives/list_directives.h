@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/update_sequence.h"
+#include "run/box_message.h"
 
 namespace setup {
 
@@ -25,6 +27,32 @@ class ListDirectives final : public Directives {
   private:
     Session& m_session;
 };
+
+/// The parts of a "§" entry.
+struct VersionRange {
+    std::wstring section;  ///< the product's section, "Kelvane" without a suffix
+    std::wstring lower;    ///< the lower-bound text, as written
+    std::wstring upper;    ///< the upper-bound text, as written; blank means no upper bound
+};
+
+/// Splits a "§" entry into its section, lower and upper bound, leaving the lower-bound text in `entry`
+/// as Version does. Throws Failure where takeSectionSuffix does.
+VersionRange splitVersionRange(std::wstring& entry);
+
+/// The message with which Version refuses the update for an installed version read as `installed`;
+/// nullopt when that version lies in the range (both bounds inclusive).
+std::optional<BoxMessage> versionRefusal(const VersionRange& range, const std::wstring& installed);
+
+/// The path that exist checks for an "@" entry: the installation directory and the entry's path
+/// without its marker and the spaces around it.
+std::wstring requiredFilePath(const std::wstring& installDir, const std::wstring& entry);
+
+/// The message with which exist refuses the update.
+BoxMessage missingFilesMessage();
+
+/// The number a text begins with, read as numericValue reads it; nullopt when it begins with none.
+/// Throws Failure where numericValue does.
+std::optional<double> leadingNumber(const std::wstring& text);
 
 /// Numeric value of a text as the update compares versions: spaces, tabs and line feeds ignored
 /// anywhere; the longest leading number (sign, digits, one ".", exponent); "&H" and "&O" integers;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -27,8 +28,8 @@ int digitValue(wchar_t c, int radix) {
 }
 
 /// "&H" and "&O" integers: a value that fits 16 bits is read as a 16-bit signed number, a larger one as
-/// a 32-bit signed number; beyond that the value overflows.
-double prefixedInteger(const std::wstring& digits, int radix) {
+/// a 32-bit signed number; beyond that the value overflows. Nullopt when no digit follows the prefix.
+std::optional<double> prefixedInteger(const std::wstring& digits, int radix) {
     std::uint64_t value = 0;
     std::size_t count = 0;
     for (wchar_t c : digits) {
@@ -38,6 +39,7 @@ double prefixedInteger(const std::wstring& digits, int radix) {
         if (value > 0xFFFFFFFFu) throw Failure("overflow in a numeric value");
         ++count;
     }
+    if (count == 0) return std::nullopt;
     const std::size_t shortDigits = radix == 16 ? 4 : 6;
     if (count <= shortDigits && value <= 0xFFFFu)
         return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
@@ -86,7 +88,9 @@ bool isTooSmall(std::string_view number) {
 
 }  // namespace
 
-double numericValue(const std::wstring& text) {
+double numericValue(const std::wstring& text) { return leadingNumber(text).value_or(0.0); }
+
+std::optional<double> leadingNumber(const std::wstring& text) {
     std::wstring compact;
     for (wchar_t c : text) {
         if (c != L' ' && c != L'\t' && c != L'\n') compact += c;
@@ -113,7 +117,7 @@ double numericValue(const std::wstring& text) {
         mantissaDigits += fraction;
         pos += 1 + fraction;
     }
-    if (mantissaDigits == 0) return 0.0;
+    if (mantissaDigits == 0) return std::nullopt;
     if (pos < ascii.size() && (ascii[pos] == 'E' || ascii[pos] == 'e')) {
         std::size_t exponent = pos + 1;
         if (exponent < ascii.size() && (ascii[exponent] == '+' || ascii[exponent] == '-')) ++exponent;

@@ -46,4 +46,19 @@ std::wstring EntryReader::next() {
     return entry;
 }
 
+std::size_t EntryReader::line() {
+    for (; m_countedTo < m_pos; ++m_countedTo) {
+        const char c = m_bytes[m_countedTo];
+        const bool crBeforeLf =
+            c == '\r' && m_countedTo + 1 < m_bytes.size() && m_bytes[m_countedTo + 1] == '\n';
+        if (c == '\n' || (c == '\r' && !crBeforeLf)) ++m_line;
+    }
+    return m_line;
+}
+
+bool EntryReader::nextIsQuoted() const {
+    const std::size_t first = m_bytes.find_first_not_of(' ', m_pos);
+    return first != std::string::npos && m_bytes[first] == '"';
+}
+
 }  // namespace setup

@@ -12,17 +12,25 @@ namespace setup {
 /// entry runs to the next comma or line end (CR LF, lone CR or lone LF), which is consumed; an empty
 /// line is one empty entry.
 class EntryReader {
-public:
+  public:
     explicit EntryReader(std::string bytes);
 
     /// True when no byte remains.
     bool atEnd() const;
     /// The next entry as wide text; throws Failure when a quote is never closed.
     std::wstring next();
+    /// 1-based number of the line on which the next entry starts; the line ends inside a quoted entry
+    /// count too.
+    std::size_t line();
+    /// True when the next entry is written between double quotes.
+    bool nextIsQuoted() const;
 
-private:
+  private:
     std::string m_bytes;
     std::size_t m_pos = 0;
+    // line() counts the line ends up to m_pos once, picking up where it last stopped.
+    std::size_t m_countedTo = 0;
+    std::size_t m_line = 1;
 };
 
 }  // namespace setup

@@ -1,7 +1,6 @@
 #include "run/update_list.h"
 
 #include <limits>
-#include <utility>
 
 #include "platform/failure.h"
 #include "platform/runtime.h"
@@ -37,6 +36,21 @@ std::wstring trimSpaces(const std::wstring& entry) {
     return entry.substr(first, entry.find_last_not_of(L' ') - first + 1);
 }
 
+std::wstring withoutTrailingSpaces(std::wstring entry) {
+    entry.erase(entry.find_last_not_of(L' ') + 1);
+    return entry;
+}
+
+bool namesShippedFile(const std::wstring& entry) {
+    switch (classifyEntry(entry)) {
+        case EntryKind::File:
+        case EntryKind::VersionStamp:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void countEntry(std::int16_t& count) {
     if (count == std::numeric_limits<std::int16_t>::max()) throw Failure("overflow of a 16-bit entry count");
     ++count;
@@ -50,9 +64,7 @@ void openUpdateList(Runtime& runtime, RunState& state) {
 }
 
 void readUpdateListEntry(Runtime& runtime, RunState& state) {
-    std::wstring entry = runtime.readEntry(state.ListFileNumber);
-    entry.erase(entry.find_last_not_of(L' ') + 1);
-    state.CurrentLine = std::move(entry);
+    state.CurrentLine = withoutTrailingSpaces(runtime.readEntry(state.ListFileNumber));
 }
 
 }  // namespace setup

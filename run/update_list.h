@@ -35,6 +35,13 @@ bool startsWith(const std::wstring& entry, wchar_t marker);
 /// `entry` without the spaces (U+0020) at its ends.
 std::wstring trimSpaces(const std::wstring& entry);
 
+/// `entry` without the spaces (U+0020) at its end: the form in which every pass reads an entry.
+std::wstring withoutTrailingSpaces(std::wstring entry);
+
+/// True for the entries whose file the cleanup removes from the update folder: file entries and version
+/// stamps (a file named like the whole entry, "#" included).
+bool namesShippedFile(const std::wstring& entry);
+
 /// Adds one to a 16-bit entry count; beyond 32767 the addition fails with Failure and the count stays.
 void countEntry(std::int16_t& count);
 

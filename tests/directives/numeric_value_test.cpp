@@ -63,6 +63,16 @@ TEST(NumericValue, ComparesVersionsAsNumbers) {
     EXPECT_LT(numericValue(L"2.10"), numericValue(L"2.2"));
 }
 
+TEST(LeadingNumber, TellsZeroFromNoNumber) {
+    EXPECT_EQ(leadingNumber(L"0"), 0.0);
+    EXPECT_EQ(leadingNumber(L" 3.1 beta"), 3.1);
+    EXPECT_EQ(leadingNumber(L"&H10"), 16.0);
+    for (const std::wstring text : {L"", L"V3", L"-", L".", L"&H", L"&Hz"}) {
+        EXPECT_EQ(leadingNumber(text), std::nullopt) << "text: " << std::string(text.begin(), text.end());
+        EXPECT_EQ(numericValue(text), 0.0);
+    }
+}
+
 TEST(NumericValue, NumbersTooLargeToHoldFail) {
     EXPECT_THROW(numericValue(L"1E400"), Failure);
     EXPECT_THROW(numericValue(L"&H123456789"), Failure);

@@ -100,6 +100,39 @@ TEST(EntryReader, AtEndAfterSpacesOnlyGivesEmptyEntryThenEnd) {
     EXPECT_EQ(reader.next(), L"");
 }
 
+struct LineCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::size_t> lines;  ///< the line each entry starts on
+    std::vector<bool> quoted;        ///< whether each entry is a quoted one
+};
+
+class EntryLines : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(EntryLines, EachEntryKnowsItsLineAndQuotes) {
+    EntryReader reader(GetParam().bytes);
+    std::vector<std::size_t> lines;
+    std::vector<bool> quoted;
+    while (!reader.atEnd()) {
+        lines.push_back(reader.line());
+        quoted.push_back(reader.nextIsQuoted());
+        reader.next();
+    }
+    EXPECT_EQ(lines, GetParam().lines);
+    EXPECT_EQ(quoted, GetParam().quoted);
+}
+
+const LineCase kLineCases[] = {
+    {"CrLfLines", "a\r\nb,c\r\n\r\nd", {1, 2, 2, 3, 4}, {false, false, false, false, false}},
+    {"LoneCrAndLoneLf", "a\rb\nc", {1, 2, 3}, {false, false, false}},
+    {"CommaBeforeLineEndGivesEmptyEntryOnThatLine", "a,\r\nb", {1, 1, 2}, {false, false, false}},
+    {"QuotedEntryAcrossLinesCountsThem", "\"a\r\nb\",c\r\nd", {1, 2, 3}, {true, false, false}},
+    {"SpacesBeforeQuote", "  \"a\"\r\nb\"c\"", {1, 2}, {true, false}},
+};
+
+INSTANTIATE_TEST_SUITE_P(EntryReader, EntryLines, ::testing::ValuesIn(kLineCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(EntryReader, GarbageNeverHangsOrCrashes) {
     const char alphabet[] = {',', '"', '\r', '\n', ' ', 'a', '\0', '\x81', '\xA7', '\xFF', '\t'};
     std::uint32_t state = 12345;

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/list_analysis.h"
+#include "directives/list_directives.h"
+#include "run/box_message.h"
+
+namespace setup::check {
+
+/// A version range checked against the installed version.
+struct RangeOutcome {
+    std::size_t line = 0;
+    VersionRange range;
+    std::wstring installed;             ///< the installed version as read, empty when none
+    std::optional<BoxMessage> refusal;  ///< the message setup shows when the range refuses the update
+};
+
+/// A required file looked for in the installation.
+struct RequiredOutcome {
+    std::size_t line = 0;
+    std::wstring path;  ///< as the check builds it: the installation folder and the entry's path
+    bool present = false;
+};
+
+/// What the copy of one file entry would do to the installation.
+enum class CopyChange { New, Replaces, Identical };
+
+struct CopyOutcome {
+    std::size_t line = 0;
+    std::wstring name;
+    CopyChange change = CopyChange::New;
+    bool writable = false;     ///< the destination can be written
+    std::uintmax_t bytes = 0;  ///< size of the update's file
+};
+
+/// A version the stamp pass would record.
+struct StampOutcome {
+    std::size_t line = 0;
+    std::wstring section;
+    std::wstring version;
+    bool writable = false;  ///< the registry would take the value
+};
+
+/// The run of the update followed against an installation without changing anything.
+struct DryRun {
+    std::wstring registry;  ///< the product registry read
+    bool registryFound = false;
+    std::wstring installDir;  ///< the installation folder as the run uses it, empty when none is registered
+    bool installed = false;   ///< the registry names an existing folder
+    std::vector<RangeOutcome> ranges;
+    std::vector<RequiredOutcome> requiredFiles;
+    std::vector<CopyOutcome> copies;
+    std::uintmax_t bytesToCopy = 0;
+    std::optional<std::uintmax_t> freeBytes;  ///< free space at the installation, when known
+    std::vector<StampOutcome> stamps;
+    /// The message with which setup would refuse the update (the first refusal of the run), if any.
+    std::optional<BoxMessage> refusal;
+    /// Why the update would fail once started (a destination, the space, the registry), if it would.
+    std::vector<std::wstring> failures;
+
+    /// True when setup would apply the update to this installation.
+    bool wouldApply() const { return !refusal && failures.empty(); }
+};
+
+/// Follows the run of the analysed list against the installation that `registryFile` names (a path;
+/// nullopt for the registry where setup looks for it). Reads the registry, the installation and the
+/// update folder; writes nothing.
+DryRun dryRun(const ListAnalysis& analysis, const std::optional<std::wstring>& registryFile);
+
+/// Where setup looks for the product registry on this machine.
+std::wstring defaultRegistryPath();
+
+/// The exit status of the checker: 1 when the list has errors (or warnings, with `strict`), else 2 when
+/// the installation would refuse the update, else 0.
+int exitStatus(const ListAnalysis& analysis, const std::optional<DryRun>& run, bool strict);
+
+}  // namespace setup::check

@@ -1,0 +1,61 @@
+#include "check/findings.h"
+
+namespace setup::check {
+
+Severity severityOf(Rule rule) {
+    switch (rule) {
+        case Rule::WarningCutAtComma:
+        case Rule::TextAfterSection:
+        case Rule::NoTitle:
+        case Rule::TitleNotFirst:
+        case Rule::FileListedTwice:
+        case Rule::FileNotNamed:
+            return Severity::Warning;
+        case Rule::LastWarningRepeated:
+            return Severity::Note;
+        default:
+            return Severity::Error;
+    }
+}
+
+std::string_view ruleId(Rule rule) {
+    switch (rule) {
+        case Rule::NoList:
+            return "no-list";
+        case Rule::NotWindows1252:
+            return "not-windows-1252";
+        case Rule::UnclosedQuote:
+            return "unclosed-quote";
+        case Rule::SectionNotClosed:
+            return "section-not-closed";
+        case Rule::VersionWithoutNumber:
+            return "version-without-number";
+        case Rule::OutsideUpdateFolder:
+            return "outside-update-folder";
+        case Rule::MissingFile:
+            return "missing-file";
+        case Rule::EmptyEntry:
+            return "empty-entry";
+        case Rule::TooManyEntries:
+            return "too-many-entries";
+        case Rule::NoProgram:
+            return "no-program";
+        case Rule::WarningCutAtComma:
+            return "warning-cut-at-comma";
+        case Rule::TextAfterSection:
+            return "text-after-section";
+        case Rule::NoTitle:
+            return "no-title";
+        case Rule::TitleNotFirst:
+            return "title-not-first";
+        case Rule::FileListedTwice:
+            return "file-listed-twice";
+        case Rule::FileNotNamed:
+            return "file-not-named";
+        case Rule::LastWarningRepeated:
+            return "last-warning-repeated";
+    }
+    return "unknown";
+}
+
+}  // namespace setup::check

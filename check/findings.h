@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace setup::check {
+
+/// What a finding means for the update: an error stops it from being shipped, a warning asks for a
+/// look, a note tells how the program will behave.
+enum class Severity { Error, Warning, Note };
+
+/// The mistakes and surprises the checker recognises in an update.
+enum class Rule {
+    NoList,                ///< no setup.lst in the update folder
+    NotWindows1252,        ///< the list holds UTF-8 text
+    UnclosedQuote,         ///< a double quote never closed
+    SectionNotClosed,      ///< a "[" that is the last character, or a section part without "]"
+    VersionWithoutNumber,  ///< a version text with no number in it, or one too large to read
+    OutsideUpdateFolder,   ///< a file entry naming a path outside the update folder
+    MissingFile,           ///< a file entry whose file is not in the update folder
+    EmptyEntry,            ///< an entry with nothing in it
+    TooManyEntries,        ///< more than 32,767 copy entries
+    NoProgram,             ///< neither setup nor setup.exe beside the list
+    WarningCutAtComma,     ///< an unquoted warning ended by a comma
+    TextAfterSection,      ///< characters after the "]" of a section suffix
+    NoTitle,               ///< no title entry
+    TitleNotFirst,         ///< a title entry that is not the first entry
+    FileListedTwice,       ///< the same file named by two copy entries
+    FileNotNamed,          ///< a file of the update folder that no entry names
+    LastWarningRepeated,   ///< the list ends with a warning, shown again before the question
+};
+
+/// The severity of every finding of `rule`.
+Severity severityOf(Rule rule);
+
+/// A stable English name for `rule`, for scripts ("unclosed-quote").
+std::string_view ruleId(Rule rule);
+
+/// One finding: where it is, what was found and how to mend it, in French.
+struct Finding {
+    Rule rule;
+    std::size_t line = 0;  ///< line of the list, 0 when it concerns the whole list or folder
+    std::wstring message;
+    std::wstring fix;  ///< empty for a note
+};
+
+}  // namespace setup::check

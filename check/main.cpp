@@ -1,0 +1,109 @@
+// setup-check: what an update will do, read by the program's own core, before it is shipped.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "check/dry_run.h"
+#include "check/json_report.h"
+#include "check/list_analysis.h"
+#include "check/text_report.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+constexpr int kUsageStatus = 64;
+
+const char* const kUsage =
+    "Usage : setup-check [--registry FICHIER] [--json] [--strict] DOSSIER_DE_MISE_A_JOUR\n"
+    "  --registry FICHIER  essai sur l'installation que ce registre des produits d\xC3\xA9"
+    "crit\n"
+    "                      (sans cette option : le registre o\xC3\xB9 setup le cherche, s'il existe)\n"
+    "  --json              sortie JSON pour les scripts\n"
+    "  --strict            les avertissements comptent comme des erreurs\n"
+    "Statut : 0 la mise \xC3\xA0 jour s'appliquerait, 1 la liste a des erreurs, 2 l'installation la "
+    "refuserait.\n";
+
+struct Options {
+    std::optional<std::string> registry;
+    bool json = false;
+    bool strict = false;
+    std::string folder;
+};
+
+std::optional<Options> parse(int argc, char** argv) {
+    Options options;
+    bool folderGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--strict") {
+            options.strict = true;
+        } else if (arg == "--registry" && i + 1 < argc) {
+            options.registry = argv[++i];
+        } else if (arg.starts_with("--registry=")) {
+            options.registry = std::string(arg.substr(11));
+        } else if (!arg.starts_with("-") && !folderGiven) {
+            options.folder = std::string(arg);
+            folderGiven = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!folderGiven) return std::nullopt;
+    return options;
+}
+
+/// A path given on the command line, made absolute so that the profile layer never takes it for a bare
+/// name to look up in the Windows directory.
+std::wstring absolute(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(path), error);
+    return setup::fromUtf8(error ? path : full.string());
+}
+
+/// True when this machine has a product registry where setup looks for it.
+bool defaultRegistryExists() {
+    try {
+        std::error_code error;
+        return std::filesystem::is_regular_file(
+            std::filesystem::path(setup::toUtf8(setup::check::defaultRegistryPath())), error);
+    } catch (const std::exception&) {
+        // No Windows directory can be found: there is no registry to try.
+        return false;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = parse(argc, argv);
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return kUsageStatus;
+    }
+    try {
+        using namespace setup::check;
+        const ListAnalysis analysis = analyseList(absolute(options->folder));
+        std::optional<DryRun> run;
+        std::optional<std::wstring> registry;
+        if (options->registry) registry = absolute(*options->registry);
+        // Without --registry the run is tried on this machine's installation, when it has one.
+        if (registry || defaultRegistryExists()) run = dryRun(analysis, registry);
+        const int status = exitStatus(analysis, run, options->strict);
+        if (options->json)
+            std::cout << jsonReport(analysis, run, status);
+        else
+            std::cout << setup::toUtf8(textReport(analysis, run, status));
+        std::cout.flush();
+        return status;
+    } catch (const std::exception& failure) {
+        std::cerr << "setup-check : " << failure.what() << "\n";
+        return 3;
+    }
+}

@@ -1,0 +1,121 @@
+// The dry run against an installation: what setup would find, copy, refuse and record, with nothing
+// changed.
+#include "check/dry_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/failure_exit.h"
+#include "app/update_sequence.h"
+#include "check/list_analysis.h"
+#include "platform/text_codec.h"
+#include "tests/check/check_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace setup::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// An update folder beside an installation of Kelvane 2.0 whose registry names it.
+class DryRunTest : public ::testing::Test {
+  protected:
+    DryRunTest() {
+        writeFile(root / "Kelvane" / "same.txt", "content of same.txt");
+        writeFile(root / "Kelvane" / "old.txt", "old");
+        writeRegistry("[Kelvane]\r\nPath=" + (root / "Kelvane").string() + "\r\nVersion=2.0\r\n");
+    }
+
+    void writeRegistry(const std::string& text) { writeFile(root / "windows" / "Tamreg.reg", text); }
+
+    check::DryRun runOn(const std::string& list) {
+        layOut(root / "update", {list, {"same.txt", "old.txt", "new.txt"}});
+        analysis = check::analyseList(fromUtf8((root / "update").string()));
+        return check::dryRun(analysis, fromUtf8((root / "windows" / "Tamreg.reg").string()));
+    }
+
+    int status(const check::DryRun& run) { return check::exitStatus(analysis, run, false); }
+
+    TempDir root;
+    check::ListAnalysis analysis;
+};
+
+TEST_F(DryRunTest, UpdateThatAppliesTellsWhatEachCopyChanges) {
+    const std::string registryBefore = readFile(root / "windows" / "Tamreg.reg");
+    const check::DryRun run = runOn(
+        ";T\r\n\xA7"
+        "2.0|2.9\r\nsame.txt,old.txt,new.txt\r\n#3.1\r\n");
+
+    EXPECT_TRUE(run.installed);
+    ASSERT_EQ(run.copies.size(), 3u);
+    EXPECT_EQ(run.copies[0].change, check::CopyChange::Identical);
+    EXPECT_EQ(run.copies[1].change, check::CopyChange::Replaces);
+    EXPECT_EQ(run.copies[2].change, check::CopyChange::New);
+    EXPECT_EQ(run.bytesToCopy, std::string("content of same.txtcontent of old.txtcontent of new.txt").size());
+    ASSERT_EQ(run.stamps.size(), 1u);
+    EXPECT_EQ(run.stamps[0].version, L"3.1");
+    EXPECT_TRUE(run.wouldApply());
+    EXPECT_EQ(status(run), 0);
+    // Nothing changed: the installation and the registry are as they were.
+    EXPECT_FALSE(fs::exists(root / "Kelvane" / "new.txt"));
+    EXPECT_EQ(readFile(root / "Kelvane" / "old.txt"), "old");
+    EXPECT_EQ(readFile(root / "windows" / "Tamreg.reg"), registryBefore);
+}
+
+TEST_F(DryRunTest, InstallationFolderThatIsGoneMeansNotInstalled) {
+    writeRegistry("[Kelvane]\r\nPath=" + (root / "gone").string() + "\r\n");
+    const check::DryRun run = runOn(";T\r\nnew.txt\r\n");
+    EXPECT_FALSE(run.installed);
+    EXPECT_EQ(run.refusal, notInstalledMessage());
+    EXPECT_EQ(status(run), 2);
+}
+
+TEST_F(DryRunTest, VersionOutOfRangeGivesSetupsOwnMessage) {
+    const check::DryRun run = runOn(
+        ";T\r\n\xA7"
+        "2.5|3.0\r\n");
+    ASSERT_TRUE(run.refusal);
+    EXPECT_EQ(run.refusal->title, L"Kelvane install\u00E9 version : 2.0");
+    EXPECT_EQ(run.refusal->text,
+              L"Cette mise \u00E0 jour concerne les versions du logiciel Kelvane "
+              L"sup\u00E9rieure ou \u00E9gale \u00E0 la version 2.5");
+    EXPECT_EQ(status(run), 2);
+}
+
+TEST_F(DryRunTest, MissingRequiredFileRefuses) {
+    const check::DryRun run = runOn(";T\r\n@same.txt\r\n@absent.txt\r\n");
+    ASSERT_EQ(run.requiredFiles.size(), 2u);
+    EXPECT_TRUE(run.requiredFiles[0].present);
+    EXPECT_FALSE(run.requiredFiles[1].present);
+    EXPECT_EQ(run.refusal, missingFilesMessage());
+}
+
+TEST_F(DryRunTest, VersionTheRegistryWouldRefuseIsAFailure) {
+    const check::DryRun run = runOn(";T\r\n#3.1[A]]\r\n");
+    ASSERT_EQ(run.stamps.size(), 1u);
+    EXPECT_FALSE(run.stamps[0].writable);
+    EXPECT_FALSE(run.wouldApply());
+    EXPECT_EQ(status(run), 2);
+}
+
+TEST_F(DryRunTest, FolderStandingWhereAFileGoesCannotBeWritten) {
+    fs::create_directories(root / "Kelvane" / "new.txt");
+    const check::DryRun run = runOn(";T\r\nnew.txt\r\n");
+    ASSERT_EQ(run.copies.size(), 1u);
+    EXPECT_FALSE(run.copies[0].writable);
+    EXPECT_EQ(status(run), 2);
+}
+
+TEST_F(DryRunTest, ListErrorsOutrankARefusal) {
+    const check::DryRun run = runOn(
+        ";T\r\n\xA7"
+        "9|9\r\nabsent.txt\r\n");
+    EXPECT_TRUE(run.refusal);
+    EXPECT_EQ(status(run), 1);
+}
+
+}  // namespace
+}  // namespace setup::test

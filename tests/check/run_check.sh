@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs setup-check itself: on the sample update against its installation (exit 0, JSON that parses),
+# on an installation too old for it (exit 2), and on a list with mistakes (exit 1, each at its line).
+#   run_check.sh SETUP_CHECK WORK_FOLDER
+set -euo pipefail
+check=$1
+work=$2
+top=$(cd "$(dirname "$0")/../.." && pwd)
+
+"$top/scripts/make-sample-update" "$work/sample" "$check"
+failures=0
+expect() {
+    if [ "$2" != "$3" ]; then
+        echo "FAIL: $1: expected '$3', got '$2'"
+        failures=$((failures + 1))
+    fi
+}
+status_of() { local status=0; "$@" >"$work/out" 2>&1 || status=$?; echo "$status"; }
+
+expect "sample applies" "$(status_of "$check" --strict --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 0
+expect "sample verdict" "$(tail -n 1 "$work/out")" "Résultat : la mise à jour s'appliquerait à cette installation."
+expect "json status" "$(status_of "$check" --json --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 0
+expect "json parses" "$(python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); print(d["result"], d["dryRun"]["wouldApply"])' "$work/out")" "applies True"
+
+sed -i 's/^Version=2.0/Version=1.0/' "$work/sample/windows/Tamreg.reg"
+expect "old installation refuses" "$(status_of "$check" --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 2
+expect "refusal message" "$(grep -c 'Texte : Cette mise à jour concerne les versions du logiciel Kelvane supérieure ou égale à la version 2.0' "$work/out")" 1
+
+printf '!Fermez Kelvane, puis OK\r\n\xC2\xA72.0|2.9\r\nabsent.bin\r\n' > "$work/sample/update/setup.lst"
+expect "mistakes" "$(status_of "$check" "$work/sample/update")" 1
+expect "lines of the errors" "$(grep -oE '^  Ligne [0-9]+' "$work/out" | tr -d ' ' | sort -u | tr '\n' ' ')" "Ligne1 Ligne2 Ligne3 "
+expect "usage" "$(status_of "$check")" 64
+
+exit $((failures > 0))
