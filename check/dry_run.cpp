@@ -12,6 +12,7 @@
 #include "check/update_folder.h"
 #include "platform/file_access.h"
 #include "platform/file_io.h"
+#include "platform/file_probe.h"
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 #include "registry/path_routines.h"
@@ -96,7 +97,7 @@ DryRun dryRun(const ListAnalysis& analysis, const std::optional<std::wstring>& r
     const std::wstring registryName = registryFile ? *registryFile : std::wstring(kRegistryReadName);
 
     std::wstring path = ReadProfileValue(registryName, kDefaultProduct, L"Path");
-    run.installed = !path.empty() && fs::is_directory(mapPath(path), error);
+    run.installed = !path.empty() && isExistingFolder(mapPath(path));
     if (!path.empty()) run.installDir = WithTrailingBackslash(path);
     if (!run.installed) {
         run.refusal = notInstalledMessage();

@@ -18,23 +18,12 @@ fs::path below(std::wstring folder, const std::wstring& relative) {
     return mapPath(WithTrailingBackslash(folder) + relative);
 }
 
-/// True when `path`, with every symbolic link on it followed, still lies inside `folder`.
-bool resolvesInside(const fs::path& folder, const fs::path& path) {
-    std::error_code error;
-    const fs::path base = fs::weakly_canonical(folder, error);
-    if (error) return false;
-    const fs::path target = fs::weakly_canonical(path, error);
-    if (error) return false;
-    const fs::path relative = target.lexically_relative(base);
-    return !relative.empty() && *relative.begin() != "..";
-}
-
 }  // namespace
 
 ShippedFile shippedFileState(const std::wstring& folder, const std::wstring& name) {
-    if (!staysInsideBase(name)) return ShippedFile::Outside;
+    // The copy's own rule: by the text of the name and through every link on the way.
+    if (!resolvesInsideFolder(folder, name, LastLink::Followed)) return ShippedFile::Outside;
     const fs::path source = below(folder, name);
-    if (!resolvesInside(mapPath(folder), source)) return ShippedFile::Outside;
     std::error_code error;
     return fs::is_regular_file(source, error) ? ShippedFile::Present : ShippedFile::Missing;
 }
