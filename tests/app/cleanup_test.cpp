@@ -1,7 +1,6 @@
 #include "app/cleanup.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -137,18 +136,6 @@ TEST(CleanupAndExit, WriteProtectedFolderKeepsEverythingAndStillEnds) {
     EXPECT_EQ(run.filesInUpdateFolder(),
               (std::vector<std::string>{"f0.txt", "f1.txt", "f2.txt", "setup.lst"}));
     EXPECT_EQ(run.form1.events.back(), L"unload");
-}
-
-TEST(CleanupAndExit, RealWriteProtectedFolder) {
-    if (::geteuid() == 0) GTEST_SKIP() << "the superuser deletes in write-protected folders";
-    UpdateRun run;
-    shipNumberedFiles(run, 2);
-    fs::permissions(run.updateFolder, fs::perms::owner_write, fs::perm_options::remove);
-
-    EXPECT_EQ(run.cleanup(), 3);
-
-    fs::permissions(run.updateFolder, fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_EQ(run.filesInUpdateFolder(), (std::vector<std::string>{"f0.txt", "f1.txt", "setup.lst"}));
 }
 
 TEST(CleanupAndExit, VanishedListRunsToTheBoundOnTheLastEntry) {
