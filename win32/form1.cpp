@@ -209,6 +209,17 @@ LRESULT CALLBACK Form1::logoProcedure(HWND window, UINT message, WPARAM wParam, 
         form->paintLogo(window);
         return 0;
     }
+    if (message == WM_NCPAINT) {
+        // The flat border in the window-text colour, black, whatever colour the system gives frames.
+        if (HDC dc = GetWindowDC(window)) {
+            RECT frame{};
+            GetWindowRect(window, &frame);
+            OffsetRect(&frame, -frame.left, -frame.top);
+            FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            ReleaseDC(window, dc);
+        }
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
