@@ -13,6 +13,10 @@ HWND MessageLoop::messageBoxOwner() const {
     return IsWindow(m_mainWindow) ? m_mainWindow : nullptr;
 }
 
+void MessageLoop::repaintMainWindow() const {
+    if (IsWindow(m_mainWindow)) UpdateWindow(m_mainWindow);
+}
+
 void MessageLoop::handle(MSG& message) {
     if (m_modal == nullptr || !m_modal->preTranslate(message)) {
         TranslateMessage(&message);

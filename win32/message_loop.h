@@ -28,6 +28,8 @@ class MessageLoop {
     /// The owner of a message box: the modal window when one is shown, else the main window (null once
     /// destroyed).
     HWND messageBoxOwner() const;
+    /// Paints at once what a closed window uncovered on the main window, without handling other messages.
+    void repaintMainWindow() const;
 
     /// Offers `message` to the modal window, translates and dispatches it, then runs the modal window's
     /// pending events.
