@@ -33,6 +33,10 @@ bool resolvesInsideFolder(std::wstring_view base, std::wstring_view relative, La
 /// spelling. On Windows the system does all of this itself and the path is handed over unchanged.
 std::filesystem::path mapPath(std::wstring_view path);
 
+/// A file-system path as a program path (wide text), the way back from mapPath: UTF-8 names decoded on
+/// Linux, the system's own wide names on Windows.
+std::wstring programPath(const std::filesystem::path& path);
+
 /// The home of bare profile file names: the system's Windows directory; on Linux $WINDIR when set and
 /// not empty, else ${XDG_CONFIG_HOME:-$HOME/.config}.
 std::filesystem::path windowsDirectory();

@@ -25,12 +25,37 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
+/// Wide text holds UTF-16 where wchar_t has 16 bits (Windows) and UTF-32 where it has 32 (Linux).
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
+bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+void appendWide(std::wstring& out, char32_t c) {
+    if (kWideIsUtf16 && c >= 0x10000) {
+        c -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (c >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+    } else {
+        out += static_cast<wchar_t>(c);
+    }
+}
+
 }  // namespace
 
 std::string toUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size());
-    for (wchar_t c : text) appendUtf8(out, static_cast<char32_t>(c));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // char16_t first, so that a 16-bit wchar_t is never sign-extended.
+        char32_t c = kWideIsUtf16 ? static_cast<char16_t>(text[i]) : static_cast<char32_t>(text[i]);
+        if (kWideIsUtf16 && isHighSurrogate(c) && i + 1 < text.size() &&
+            isLowSurrogate(static_cast<char16_t>(text[i + 1]))) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[i + 1]) - 0xDC00);
+            ++i;
+        }
+        appendUtf8(out, c);  // a lone surrogate becomes U+FFFD there
+    }
     return out;
 }
 
@@ -80,7 +105,7 @@ std::wstring fromUtf8(std::string_view bytes) {
             }
             c = (c << 6) | (byteAt(k) & 0x3F);
         }
-        out += complete ? static_cast<wchar_t>(c) : kReplacement;
+        appendWide(out, complete ? c : kReplacement);
         i = k;
     }
     return out;

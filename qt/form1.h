@@ -4,17 +4,12 @@
 #include <QWidget>
 #include <string>
 
+#include "run/backdrop_texts.h"
 #include "run/windows.h"
 
 class QLabel;
 
 namespace setup {
-
-/// The maker line the backdrop prints under the title.
-inline constexpr const wchar_t* kMakerLine = L"Une mise \u00E0 jour de l'Atelier Brumevent";
-/// The tooltip of the logo: how to reach the maker.
-inline constexpr const wchar_t* kMakerContact =
-    L"Atelier Brumevent, 12 rue des Tilleuls, 99999 Valbrune - support@brumevent.example";
 
 /// The main window: a borderless backdrop covering the screen, with the logo box Picture1. Everything
 /// drawn on it goes into a retained image that the paint event copies to the screen.

@@ -21,7 +21,7 @@ std::optional<std::filesystem::path> profilePath(std::string_view fileName) {
     const std::wstring name = fromAnsi(fileName);
     if (name.find_first_of(L"\\/") != std::wstring::npos) return mapPath(name);
     // A bare name lives in the Windows directory.
-    return mapPath(fromUtf8(windowsDirectory().string()) + L"\\" + name);
+    return mapPath(programPath(windowsDirectory()) + L"\\" + name);
 }
 
 }  // namespace

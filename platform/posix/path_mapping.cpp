@@ -83,6 +83,8 @@ fs::path mapPath(std::wstring_view path) {
     return mapped;
 }
 
+std::wstring programPath(const fs::path& path) { return fromUtf8(path.string()); }
+
 fs::path windowsDirectory() {
     auto variable = [](const char* name) -> std::optional<std::string> {
         const char* value = std::getenv(name);
@@ -105,7 +107,7 @@ std::wstring executableDirectory() {
     if (error) throw Failure("cannot find the running program: " + error.message());
     fs::path directory = executable.parent_path();
     if (directory.empty()) directory = "/";
-    return fromUtf8(directory.string());
+    return programPath(directory);
 }
 
 }  // namespace setup

@@ -1,22 +1,43 @@
 #!/usr/bin/env bash
 # Runs the built program from a copy in a sample update folder on a virtual X display, answered with
-# the keyboard, and checks what it left behind.
-#   run_update.sh full|declined PROGRAM WORK_FOLDER
+# the keyboard, and checks what it left behind: exit status, files, and the registry byte for byte.
+#   run_update.sh full|declined PROGRAM WORK_FOLDER [WINE_PREFIX]
+# A Windows PROGRAM (setup.exe) runs under Wine in WINE_PREFIX (scripts/with-wine), with the registry in
+# the prefix's Windows directory for the run.
 set -euo pipefail
 scenario=$1
 program=$2
 work=$3
+prefix=${4:-}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 
 "$top/scripts/make-sample-update" "$work" "$program"
-export WINDIR="$work/windows"
+registry="$work/windows/Tamreg.reg"
+before=$(cat "$registry"; echo .)  # the dot keeps the last line end
+before=${before%.}
 
 answers=()
 [ "$scenario" = declined ] && answers=(ok cancel)
 
 status=0
-"$top/scripts/with-virtual-display" \
-    "$top/scripts/drive-setup" "$work/update/setup" "$work/shots" "${answers[@]}" || status=$?
+if [[ "$program" == *.exe ]]; then
+    # Inside one Wine session: the registry goes into C:\windows for the run and comes back to be checked.
+    "$top/scripts/with-wine" --prefix "$prefix" bash -c '
+        work=$1 top=$2
+        shift 2
+        windows="$WINEPREFIX/drive_c/windows"
+        mv "$work/windows/Tamreg.reg" "$windows/Tamreg.reg"
+        status=0
+        "$top/scripts/drive-setup" "$work/update/setup.exe" "$work/shots" "$@" || status=$?
+        mv "$windows/Tamreg.reg" "$work/windows/Tamreg.reg"
+        exit "$status"' _ "$work" "$top" "${answers[@]}" || status=$?
+    name=setup.exe
+else
+    export WINDIR="$work/windows"
+    "$top/scripts/with-virtual-display" \
+        "$top/scripts/drive-setup" "$work/update/setup" "$work/shots" "${answers[@]}" || status=$?
+    name=setup
+fi
 
 failures=0
 expect() {
@@ -26,8 +47,7 @@ expect() {
     fi
 }
 first_line() { if [ -f "$1" ]; then head -n 1 "$1"; else echo absent; fi; }
-version=$(tr -d '\r' < "$work/windows/Tamreg.reg" | grep -i '^Version=')
-left=$(cd "$work/update" && find . -type f ! -name setup | sort | tr '\n' ' ')
+left=$(cd "$work/update" && find . -type f ! -name "$name" | sort | tr '\n' ' ')
 
 case "$scenario" in
     full)
@@ -36,14 +56,15 @@ case "$scenario" in
         expect "help copied" "$(first_line "$work/Kelvane/aide.txt")" "Aide de Kelvane, version 3.1"
         expect "module copied into its folder" "$(first_line "$work/Kelvane/modules/calcul.dat")" \
             "Module de calcul 3.1"
-        expect "version recorded" "$version" "Version=3.1"
+        # Only the version changes; every other byte, CR LF included, stays.
+        expect "registry bytes" "$(od -c "$registry")" "$(printf '%s' "${before/Version=2.0/Version=3.1}" | od -c)"
         ;;
     declined)
         expect "exit status" "$status" 1
         expect "program untouched" "$(first_line "$work/Kelvane/kelvane.bin")" "Kelvane 2.0"
         expect "help untouched" "$(first_line "$work/Kelvane/aide.txt")" "Aide de Kelvane, version 2.0"
         expect "nothing new copied" "$(first_line "$work/Kelvane/modules/calcul.dat")" absent
-        expect "version kept" "$version" "Version=2.0"
+        expect "registry bytes" "$(od -c "$registry")" "$(printf '%s' "$before" | od -c)"
         ;;
 esac
 expect "update folder emptied" "$left" ""

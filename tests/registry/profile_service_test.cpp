@@ -1,36 +1,18 @@
 #include "registry/profile_service.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "tests/support/scoped_env.h"
-#include "tests/support/temp_dir.h"
+#include "tests/registry/profile_service_fixture.h"
 
 namespace setup::test {
 namespace {
 
 using namespace std::string_literals;
-
-class ProfileService : public ::testing::Test {
-  protected:
-    TempDir m_dir;
-    ScopedEnv m_windir{"WINDIR", m_dir.path().string()};
-
-    /// The names in the Windows directory, sorted.
-    std::vector<std::string> names() const {
-        std::vector<std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) {
-            result.push_back(entry.path().filename().string());
-        }
-        std::sort(result.begin(), result.end());
-        return result;
-    }
-};
 
 TEST_F(ProfileService, ReadFindsBareNameInWindowsDirectory) {
     writeFile(m_dir / "Tamreg.reg", "[Kelvane]\r\nPath=C:\\K\r\n");
@@ -227,15 +209,6 @@ TEST_F(ProfileService, WriteToDirectoryOrEmptyNameFails) {
     EXPECT_FALSE(writePrivateProfileString("S", "k", "v", ""));
     EXPECT_FALSE(writePrivateProfileString("S", "k", "v", "a\0b"s));
     EXPECT_EQ(names(), std::vector<std::string>{"folder.reg"});
-}
-
-TEST_F(ProfileService, WriteNeverReplacesARegistryItCannotRead) {
-    // Something that exists under the registry's name but cannot be read must not be replaced by a file
-    // holding only the new value: the other products' sections would be lost.
-    ASSERT_EQ(::mkfifo((m_dir / "Tamreg.reg").c_str(), 0600), 0);
-    EXPECT_FALSE(writePrivateProfileString("Kelvane", "Version", "3.1", "TamReg.reg"));
-    EXPECT_TRUE(std::filesystem::is_fifo(m_dir / "Tamreg.reg"));
-    EXPECT_EQ(names(), std::vector<std::string>{"Tamreg.reg"});
 }
 
 }  // namespace

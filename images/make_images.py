@@ -3,7 +3,8 @@
 
 ImageMagick renders each drawing without anti-aliasing; every pixel is then mapped to the nearest colour
 of the standard 16-colour palette, which every file carries whole. Run from anywhere; the files land
-beside this script. Needs python3 and ImageMagick's `convert`.
+beside this script. The icon is also written as an icon file, which the Windows program carries. Needs
+python3 and ImageMagick's `convert`.
 """
 import os
 import struct
@@ -45,8 +46,8 @@ def nearest(colour):
     return min(range(16), key=lambda i: sum((a - b) ** 2 for a, b in zip(colour, PALETTE[i])))
 
 
-def write_bmp(name, rows):
-    """Writes rows of (r, g, b) as an uncompressed 4-bit bitmap with the whole palette."""
+def dib(rows):
+    """Rows of (r, g, b) as the header, palette and pixels of an uncompressed 4-bit bitmap."""
     height, width = len(rows), len(rows[0])
     stride = ((width * 4 + 31) // 32) * 4
     body = bytearray()
@@ -56,11 +57,32 @@ def write_bmp(name, rows):
                      for x in range(0, width, 2))
         body += line + bytes(stride - len(line))
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
+    return width, height, palette, body
+
+
+def write_bmp(name, rows):
+    """Writes rows of (r, g, b) as an uncompressed 4-bit bitmap with the whole palette."""
+    width, height, palette, body = dib(rows)
     offset = 14 + 40 + len(palette)
     header = struct.pack("<2sIHHI", b"BM", offset + len(body), 0, 0, offset)
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(body), 3780, 3780, 16, 16)
     with open(os.path.join(HERE, name), "wb") as out:
         out.write(header + info + palette + body)
+
+
+def write_ico(name, rows):
+    """Writes rows of (r, g, b) as an icon file holding one opaque 4-bit image, for the Windows program.
+
+    An icon image is a bitmap without its file header, whose height counts the colour rows and then the
+    rows of the transparency mask (one bit a pixel, every bit clear: nothing is transparent)."""
+    width, height, palette, body = dib(rows)
+    mask = bytes(((width + 31) // 32) * 4 * height)
+    info = struct.pack("<IiiHHIIiiII", 40, width, 2 * height, 1, 4, 0, len(body) + len(mask), 0, 0, 16, 0)
+    image = info + palette + body + mask
+    directory = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", width, height, 16, 0, 1, 4, len(image), 6 + 16)
+    with open(os.path.join(HERE, name), "wb") as out:
+        out.write(directory + entry + image)
 
 
 # The emblem: a yellow sun rising over two teal waves, inside a white ring.
@@ -87,5 +109,6 @@ write_bmp("logo.bmp", logo)
 
 icon = render(32, 32, "#000080", emblem(15, 15, 15))
 write_bmp("icon.bmp", icon)
+write_ico("icon.ico", icon)
 
 write_bmp("bar.bmp", [[(0, 0, 255)] * 32 for _ in range(32)])

@@ -1,0 +1,243 @@
+#include "platform/file_io.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+
+#include "platform/failure.h"
+#include "platform/text_codec.h"
+
+namespace setup {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void fail(const std::string& what, const fs::path& path, DWORD error) {
+    throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+}
+
+/// Closes a file handle when it goes out of scope.
+class Handle {
+  public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    ~Handle() {
+        if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return m_handle; }
+    /// Closes now and answers whether the close succeeded.
+    bool release() {
+        const bool closed = ::CloseHandle(m_handle) != 0;
+        m_handle = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+  private:
+    HANDLE m_handle;
+};
+
+bool startsWith(const std::wstring& text, std::wstring_view start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+/// The path as the wide file services take it: made absolute and normalised by the system, then written
+/// in its extended form ("\\?\C:\...", "\\?\UNC\server\share\..."), which lifts the 260-character limit
+/// whatever the system's long-path setting.
+std::wstring systemPath(const fs::path& path) {
+    const std::wstring given = path.wstring();
+    if (given.empty() || startsWith(given, L"\\\\?\\") || startsWith(given, L"\\\\.\\")) return given;
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) fail("cannot resolve", path, ::GetLastError());
+        if (length < full.size()) {
+            full.resize(length);
+            break;
+        }
+        full.resize(length);
+    }
+    // A reserved name ("NUL", "CON", "COM1"...) stands for a device, never a file: writing there would
+    // look like a successful copy while nothing is kept.
+    if (startsWith(full, L"\\\\.\\")) fail("names a device:", path, ERROR_BAD_PATHNAME);
+    if (startsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+/// The folder part of a path in extended form; empty above the root.
+std::wstring parentOf(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L'\\');
+    if (separator == std::wstring::npos || separator < 4) return std::wstring();  // nothing above "\\?\"
+    // The root of a drive keeps its backslash: the folder of "\\?\C:\name" is "\\?\C:\".
+    if (separator == 6 && path[5] == L':')
+        return separator + 1 == path.size() ? std::wstring() : path.substr(0, 7);
+    return path.substr(0, separator);
+}
+
+bool isMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+void createDirectories(const std::wstring& directory, const fs::path& shown) {
+    if (directory.empty()) return;
+    const DWORD attributes = ::GetFileAttributesW(directory.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return;
+        fail("not a folder:", shown, ERROR_DIRECTORY);
+    }
+    createDirectories(parentOf(directory), shown);
+    if (!::CreateDirectoryW(directory.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        fail("cannot create the folder", shown, ::GetLastError());
+}
+
+/// Opens `path` for reading only when it is a regular file on a disk.
+HANDLE openRegularForReading(const fs::path& path) {
+    // Others may go on reading the file, none may write it while it is read.
+    HANDLE handle = ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) fail("cannot open", path, ::GetLastError());
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool regular = ::GetFileType(handle) == FILE_TYPE_DISK &&
+                         ::GetFileInformationByHandle(handle, &info) &&
+                         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (!regular) {
+        ::CloseHandle(handle);
+        fail("not a regular file:", path, ERROR_INVALID_FUNCTION);
+    }
+    return handle;
+}
+
+/// Reads up to `size` bytes; 0 at the end of the file.
+std::size_t readSome(HANDLE handle, char* data, DWORD size, const fs::path& path) {
+    DWORD count = 0;
+    if (!::ReadFile(handle, data, size, &count, nullptr)) fail("cannot read", path, ::GetLastError());
+    return count;
+}
+
+void writeAll(HANDLE handle, const char* data, std::size_t size, const fs::path& path) {
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD count = 0;
+        if (!::WriteFile(handle, data, chunk, &count, nullptr)) fail("cannot write", path, ::GetLastError());
+        data += count;
+        size -= count;
+    }
+}
+
+/// A temporary file beside `target`, created new and held exclusively.
+HANDLE createTemporary(const std::wstring& directory, std::wstring& temporary, const fs::path& shown) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        LARGE_INTEGER ticks{};
+        ::QueryPerformanceCounter(&ticks);
+        temporary = directory + L"\\.setup-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(counter++) + L"-" + std::to_wstring(ticks.QuadPart & 0xFFFFFF) + L".tmp";
+        HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) return handle;
+        if (::GetLastError() != ERROR_FILE_EXISTS)
+            fail("cannot create a temporary file in", shown, ::GetLastError());
+    }
+    fail("cannot create a temporary file in", shown, ERROR_FILE_EXISTS);
+}
+
+void removeTemporary(const std::wstring& temporary) {
+    ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(temporary.c_str());
+}
+
+/// Writes a temporary file beside `path` through `fill`, flushes it, gives it `attributes` and moves it over
+/// `path` in one step. The temporary file never outlives a failure. A destination that is read-only or held
+/// open by another program without leave to delete it refuses the move and stays whole.
+void replaceThroughTemporary(const fs::path& path, DWORD attributes,
+                             const std::function<void(HANDLE)>& fill) {
+    const std::wstring target = systemPath(path);
+    const std::wstring directory = parentOf(target);
+    createDirectories(directory, path.parent_path());
+
+    // Windows refuses to replace a read-only file; asked first, the refusal is the same on every system
+    // that runs the program, and no temporary file is written for nothing.
+    if (const DWORD existing = ::GetFileAttributesW(target.c_str());
+        existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+        fail("cannot replace the read-only file", path, ERROR_ACCESS_DENIED);
+    }
+
+    std::wstring temporary;
+    Handle file(createTemporary(directory, temporary, path.parent_path()));
+    try {
+        fill(file.get());
+        if (!::FlushFileBuffers(file.get())) fail("cannot flush the copy of", path, ::GetLastError());
+        if (!file.release()) fail("cannot close the copy of", path, ::GetLastError());
+        if (attributes != FILE_ATTRIBUTE_NORMAL && !::SetFileAttributesW(temporary.c_str(), attributes))
+            fail("cannot set the attributes of the copy of", path, ::GetLastError());
+        if (!::MoveFileExW(temporary.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            fail("cannot replace", path, ::GetLastError());
+    } catch (...) {
+        if (file.get() != INVALID_HANDLE_VALUE) file.release();
+        removeTemporary(temporary);
+        throw;
+    }
+}
+
+/// The attributes a replacement carries over: those the user sets, not those the system manages.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+DWORD keptAttributes(DWORD attributes) {
+    const DWORD kept = attributes & kKeptAttributes;
+    return kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept;
+}
+
+}  // namespace
+
+std::string readWholeFile(const fs::path& path) {
+    Handle file(openRegularForReading(path));
+    std::string bytes;
+    char buffer[65536];
+    while (const std::size_t count = readSome(file.get(), buffer, sizeof buffer, path))
+        bytes.append(buffer, count);
+    return bytes;
+}
+
+std::optional<std::string> readFileIfPresent(const fs::path& path) {
+    if (::GetFileAttributesW(systemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (isMissing(error)) return std::nullopt;
+        fail("cannot examine", path, error);
+    }
+    return readWholeFile(path);
+}
+
+void replaceFileAtomically(const fs::path& path, const std::string& bytes) {
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    if (const DWORD existing = ::GetFileAttributesW(systemPath(path).c_str());
+        existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        attributes = keptAttributes(existing);
+    }
+    replaceThroughTemporary(path, attributes,
+                            [&](HANDLE file) { writeAll(file, bytes.data(), bytes.size(), path); });
+}
+
+void copyFileAtomically(const fs::path& source, const fs::path& destination) {
+    Handle in(openRegularForReading(source));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(in.get(), &info)) fail("cannot examine", source, ::GetLastError());
+    replaceThroughTemporary(destination, keptAttributes(info.dwFileAttributes), [&](HANDLE out) {
+        char buffer[65536];
+        while (const std::size_t count = readSome(in.get(), buffer, sizeof buffer, source))
+            writeAll(out, buffer, count, destination);
+    });
+}
+
+void removeFile(const fs::path& path) {
+    const std::wstring target = systemPath(path);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) fail("cannot delete", path, ::GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        throw Failure("will not delete the folder " + toUtf8(path.wstring()));
+    if (!::DeleteFileW(target.c_str())) fail("cannot delete", path, ::GetLastError());
+}
+
+}  // namespace setup

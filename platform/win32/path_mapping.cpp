@@ -1,0 +1,31 @@
+#include "platform/path_mapping.h"
+
+#include <windows.h>
+
+#include "platform/failure.h"
+#include "platform/win32/system_text.h"
+
+namespace setup {
+
+namespace fs = std::filesystem;
+
+// Windows matches letter case, both separators and repeated separators itself.
+fs::path mapPath(std::wstring_view path) { return fs::path(std::wstring(path.substr(0, path.find(L'\0')))); }
+
+std::wstring programPath(const fs::path& path) { return path.wstring(); }
+
+std::wstring executableDirectory() {
+    const std::wstring executable = systemText("the running program", [](wchar_t* buffer, DWORD size) {
+        // A path cut short fills the whole buffer; asking for more then gets it whole.
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer, size);
+        return length >= size ? size : length;
+    });
+    const std::size_t separator = executable.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) throw Failure("the running program's path has no folder");
+    std::wstring directory = executable.substr(0, separator);
+    // The root of a drive keeps its backslash: "C:\".
+    if (directory.size() == 2 && directory[1] == L':') directory += L'\\';
+    return directory;
+}
+
+}  // namespace setup

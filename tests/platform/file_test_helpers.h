@@ -1,0 +1,46 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/failure.h"
+#include "platform/file_runtime.h"
+#include "platform/path_mapping.h"
+#include "platform/text_codec.h"
+#include "tests/support/temp_dir.h"
+
+namespace setup::test {
+
+/// The file half alone; the window services are never called here.
+class FilesOnly : public FileRuntime {
+  public:
+    using FileRuntime::FileRuntime;
+    int messageBox(const std::wstring&, int, const std::wstring&) override { throw Failure("no windows"); }
+    void processPendingMessages() override {}
+    [[noreturn]] void endProgram(int) override { throw Failure("no end"); }
+};
+
+/// The names in `directory`, in UTF-8.
+inline std::set<std::string> namesIn(const std::filesystem::path& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.insert(toUtf8(programPath(entry.path().filename())));
+    return names;
+}
+
+/// The file runtime on a fresh temporary folder, which is also its program directory.
+class FileRuntimeTest : public ::testing::Test {
+  protected:
+    /// The program path of `relative` inside the folder.
+    std::wstring at(const std::wstring& relative) const {
+        return programPath(m_dir.path()) + L"\\" + relative;
+    }
+
+    TempDir m_dir;
+    FilesOnly m_runtime{programPath(m_dir.path())};
+};
+
+}  // namespace setup::test
