@@ -165,8 +165,6 @@ TEST(CleanupAndExit, WriteProtectedFolderKeepsEverythingAndStillEnds) {
     EXPECT_EQ(run.form1.events.back(), L"unload");
 }
 
-}
-
 TEST(CleanupAndExit, ListLeftOpenByAnInterruptedPassIsOpenedAgainUnderANewNumber) {
     UpdateRun run;
     shipNumberedFiles(run, 2);
