@@ -1,14 +1,15 @@
+#include "app/cleanup.h"
+
 #include <cstdint>
 #include <exception>
 
-#include "run/run_state.h"
-#include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
-#include "run/windows.h"
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
+#include "run/windows.h"
 
 namespace setup {
 
@@ -61,6 +62,8 @@ void deleteShippedFiles(Runtime& runtime, RunState& state) {
 
 void CleanupAndExit(Session& session) {
     Runtime& runtime = session.runtime;
+    // Any end but a completed update puts the installation and the registry back first.
+    session.state.update.undo(runtime);
     deleteShippedFiles(runtime, session.state);
     ignoringFailure([&] {
         std::wstring directory = runtime.programDirectory();

@@ -2,15 +2,15 @@
 
 #include <exception>
 
-#include "app/failure_exit.h"
-#include "run/run_state.h"
 #include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
-#include "run/windows.h"
+#include "app/failure_exit.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
+#include "run/windows.h"
 
 namespace setup {
 
@@ -74,6 +74,11 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
+    // A journal left by a run that was stopped is carried out before anything else looks at the
+    // installation.
+    if (recoverInterruptedUpdate(runtime, state.InstallDir)) {
+        runtime.messageBox(kRecoveredText, box::kInformation, kRecoveredTitle);
+    }
     showAndPaint(form1);
 
     runPreCopyDirectives(runtime, state, directives);
@@ -94,6 +99,7 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     runtime.processPendingMessages();
     session.form2.showModal();
     stampVersions(runtime, state, directives);
+    state.update.finish(runtime);
     state.exitStatus = ExitStatus::Applied;
     CleanupAndExit(session);
 }

@@ -3,16 +3,16 @@
 #include <cstdint>
 #include <exception>
 
-#include "app/failure_exit.h"
-#include "run/run_state.h"
 #include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
+#include "app/failure_exit.h"
 #include "copy/progress_controls.h"
 #include "platform/failure.h"
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
 
 namespace setup {
 
@@ -90,14 +90,18 @@ void ProgressForm::copyEntries() {
             // The same relative name is used on both sides; one that leaves either folder is refused.
             if (!staysInsideBase(state.CurrentLine)) throw Failure("file entry outside the update folder");
             std::wstring programDirectory = runtime.programDirectory();
-            runtime.copyFile(WithTrailingBackslash(programDirectory) + state.CurrentLine,
-                             state.InstallDir + state.CurrentLine);
+            state.update.stage(runtime, state.InstallDir,
+                               WithTrailingBackslash(programDirectory) + state.CurrentLine,
+                               state.CurrentLine);
             pauseAfterCopy();
         }
         runtime.close(state.ListFileNumber);
         m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
+        // The last point where a cancel is answered: a Yes there ends the run with nothing changed.
         runtime.processPendingMessages();
     }
+    // Nothing in the installation has changed so far; the finished state is shown once it has.
+    state.update.commit(runtime, state.InstallDir);
     m_controls.setStatusCaption(L"Mise \u00E0 jour effectu\u00E9e avec succ\u00E8s");
     m_controls.setButtonCaption(kFinishCaption);
     state.FileCount = 0;

@@ -19,7 +19,8 @@ class ProgressForm {
     /// Counts the entries against which progress is measured into FileCount. Has no failure trap: a
     /// failure reaches the caller of the modal show.
     void Form_Load();
-    /// Copies every file entry into the installation, then shows the finished state. A failure shows
+    /// Stages every file entry beside its target, commits them all into the installation once the last
+    /// point where a cancel is answered has passed, then shows the finished state. A failure shows
     /// its message and ends the run. A second activation while this one runs does nothing.
     void Form_Activate();
     /// Closes the finished window, or asks whether to cancel the update.

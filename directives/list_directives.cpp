@@ -1,13 +1,13 @@
 #include "directives/list_directives.h"
 
-#include "run/run_state.h"
 #include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
 
 namespace setup {
 
@@ -76,7 +76,7 @@ void ListDirectives::exist(std::wstring& entry) {
 
 void ListDirectives::SetVer(std::wstring& entry) {
     const std::wstring section = takeSectionSuffix(entry);
-    writeVersion(section, entry);
+    if (!writeVersion(section, entry)) throw Failure("the version could not be recorded");
 }
 
 }  // namespace setup

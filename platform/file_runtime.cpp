@@ -5,6 +5,7 @@
 #include "platform/failure.h"
 #include "platform/file_io.h"
 #include "platform/path_mapping.h"
+#include "platform/text_codec.h"
 
 namespace setup {
 
@@ -14,6 +15,19 @@ constexpr FileNumber kFirstFileNumber = 1;
 constexpr FileNumber kLastFileNumber = 255;
 
 std::string numberText(FileNumber number) { return "file number " + std::to_string(number); }
+
+/// A file-system path as the program's text.
+std::wstring programPath(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return fromUtf8(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
+}
+
+std::vector<std::filesystem::path> mapAll(const std::vector<std::wstring>& paths) {
+    std::vector<std::filesystem::path> mapped;
+    mapped.reserve(paths.size());
+    for (const std::wstring& path : paths) mapped.push_back(mapPath(path));
+    return mapped;
+}
 
 }  // namespace
 
@@ -49,8 +63,43 @@ void FileRuntime::close(FileNumber number) {
 
 void FileRuntime::deleteFile(const std::wstring& path) { removeFile(mapPath(path)); }
 
-void FileRuntime::copyFile(const std::wstring& source, const std::wstring& destination) {
-    copyFileAtomically(mapPath(source), mapPath(destination));
+std::wstring FileRuntime::resolvePath(const std::wstring& path) { return programPath(mapPath(path)); }
+
+void FileRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
+                            const std::wstring& staged) {
+    stageFileCopy(mapPath(source), mapPath(destination), mapPath(staged));
+}
+
+void FileRuntime::writeFile(const std::wstring& path, const std::string& bytes) {
+    writeFileUnflushed(mapPath(path), bytes);
+}
+
+std::optional<std::string> FileRuntime::readFile(const std::wstring& path) {
+    return readFileIfPresent(mapPath(path));
+}
+
+void FileRuntime::flushFiles(const std::vector<std::wstring>& paths) { setup::flushFiles(mapAll(paths)); }
+
+void FileRuntime::flushFolders(const std::vector<std::wstring>& folders) {
+    setup::flushFolders(mapAll(folders));
+}
+
+void FileRuntime::renameFile(const std::wstring& from, const std::wstring& to) {
+    renameReplacing(mapPath(from), mapPath(to));
+}
+
+void FileRuntime::createFolder(const std::wstring& path) { setup::createFolder(mapPath(path)); }
+
+void FileRuntime::removeFolder(const std::wstring& path) { removeEmptyFolder(mapPath(path)); }
+
+bool FileRuntime::exists(const std::wstring& path) { return existsNoFollow(mapPath(path)); }
+
+std::vector<std::wstring> FileRuntime::findFiles(const std::wstring& folder, bool recursive,
+                                                 const std::function<bool(const std::wstring& name)>& keep) {
+    std::vector<std::wstring> found;
+    for (const auto& path : setup::findFiles(mapPath(folder), recursive, keep))
+        found.push_back(programPath(path));
+    return found;
 }
 
 void FileRuntime::closeAll() { m_open.clear(); }

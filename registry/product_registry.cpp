@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/failure.h"
+#include "platform/file_io.h"
 #include "platform/text_codec.h"
 #include "registry/path_routines.h"
 #include "registry/profile_service.h"
@@ -23,8 +25,27 @@ std::wstring ReadProfileValue(std::wstring fileName, std::wstring section, std::
     return value;
 }
 
-void writeVersion(const std::wstring& section, const std::wstring& version) {
-    writePrivateProfileString(toAnsi(section), "Version", toAnsi(version), toAnsi(kRegistryWriteName));
+bool writeVersion(const std::wstring& section, const std::wstring& version) {
+    return writePrivateProfileString(toAnsi(section), "Version", toAnsi(version), toAnsi(kRegistryWriteName));
+}
+
+std::optional<std::string> readRegistryBytes() {
+    const auto path = profileFilePath(toAnsi(kRegistryReadName));
+    if (!path) throw Failure("the product registry has no place");
+    return readFileIfPresent(*path);
+}
+
+std::optional<std::wstring> registryFolder() {
+    const auto path = profileFilePath(toAnsi(kRegistryReadName));
+    if (!path) return std::nullopt;
+    const std::u8string folder = path->parent_path().u8string();
+    return fromUtf8(std::string_view(reinterpret_cast<const char*>(folder.data()), folder.size()));
+}
+
+void restoreRegistryBytes(const std::string& bytes) {
+    const auto path = profileFilePath(toAnsi(kRegistryReadName));
+    if (!path) throw Failure("the product registry has no place");
+    replaceFileAtomically(*path, bytes);
 }
 
 }  // namespace setup

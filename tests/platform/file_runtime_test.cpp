@@ -1,5 +1,4 @@
 #include "platform/file_runtime.h"
-#include "platform/path_mapping.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 #include "tests/support/temp_dir.h"
 
@@ -160,29 +160,65 @@ TEST_F(FileRuntimeTest, DeletesALinkNotItsTarget) {
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"target.txt"});
 }
 
-TEST_F(FileRuntimeTest, CopiesIntoANewSubfolderWithThePermissionBits) {
+TEST_F(FileRuntimeTest, StagesIntoANewSubfolderWithTheSourcesPermissionBits) {
     writeFile(m_dir / "src" / "Tool.bin", std::string("\0\x01binary\r\n", 10));
     fs::permissions(m_dir / "src" / "Tool.bin", fs::perms(0751));
-    m_runtime.copyFile(at(L"SRC\\tool.bin"), at(L"install\\bin\\deep\\Tool.bin"));
-    const fs::path copied = m_dir / "install" / "bin" / "deep" / "Tool.bin";
-    EXPECT_EQ(readFile(copied), std::string("\0\x01binary\r\n", 10));
-    EXPECT_EQ(fs::status(copied).permissions(), fs::perms(0751));
-    EXPECT_EQ(namesIn(copied.parent_path()), std::set<std::string>{"Tool.bin"});
+    m_runtime.stageCopy(at(L"SRC\\tool.bin"), at(L"install\\bin\\deep\\Tool.bin"),
+                        at(L"install\\bin\\deep\\Tool.bin.new"));
+    const fs::path staged = m_dir / "install" / "bin" / "deep" / "Tool.bin.new";
+    EXPECT_EQ(readFile(staged), std::string("\0\x01binary\r\n", 10));
+    EXPECT_EQ(fs::status(staged).permissions(), fs::perms(0751));
+    EXPECT_EQ(namesIn(staged.parent_path()), std::set<std::string>{"Tool.bin.new"});
 }
 
-TEST_F(FileRuntimeTest, CopyReplacesTheTargetInItsExistingSpelling) {
+TEST_F(FileRuntimeTest, StagedCopyTakesTheInstalledFilesModeAndOwnerAndLeavesItAlone) {
     writeFile(m_dir / "new.txt", "new");
-    writeFile(m_dir / "install" / "Target.TXT", "old content");
-    m_runtime.copyFile(at(L"new.txt"), at(L"INSTALL\\target.txt"));
-    EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"Target.TXT"});
-    EXPECT_EQ(readFile(m_dir / "install" / "Target.TXT"), "new");
+    fs::permissions(m_dir / "new.txt", fs::perms(0755));
+    writeFile(m_dir / "install" / "app.cfg", "old");
+    fs::permissions(m_dir / "install" / "app.cfg", fs::perms(0440));
+    const bool canGiveAway =
+        runningAsRoot() && ::chown((m_dir / "install" / "app.cfg").c_str(), 1234, 5678) == 0;
+    m_runtime.stageCopy(at(L"new.txt"), at(L"install\\app.cfg"), at(L"install\\app.cfg.new"));
+    struct stat staged {};
+    ASSERT_EQ(::stat((m_dir / "install" / "app.cfg.new").c_str(), &staged), 0);
+    EXPECT_EQ(staged.st_mode & 07777, 0440u);
+    if (canGiveAway) {
+        EXPECT_EQ(staged.st_uid, 1234u);
+        EXPECT_EQ(staged.st_gid, 5678u);
+    }
+    EXPECT_EQ(readFile(m_dir / "install" / "app.cfg"), "old");
+    EXPECT_EQ(readFile(m_dir / "install" / "app.cfg.new"), "new");
 }
 
-TEST_F(FileRuntimeTest, CopyOfAnEmptyFile) {
+TEST_F(FileRuntimeTest, StagingReplacesAFileOrLinkLeftAtTheStagedName) {
+    writeFile(m_dir / "new.txt", "new");
+    writeFile(m_dir / "elsewhere.txt", "kept");
+    fs::create_directories(m_dir / "install");
+    fs::create_symlink(m_dir / "elsewhere.txt", m_dir / "install" / "a.txt.new");
+    m_runtime.stageCopy(at(L"new.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new"));
+    EXPECT_FALSE(fs::is_symlink(m_dir / "install" / "a.txt.new"));
+    EXPECT_EQ(readFile(m_dir / "install" / "a.txt.new"), "new");
+    EXPECT_EQ(readFile(m_dir / "elsewhere.txt"), "kept");
+}
+
+TEST_F(FileRuntimeTest, StagesAnEmptyFileAndALargeOne) {
     writeFile(m_dir / "empty.txt", "");
-    m_runtime.copyFile(at(L"empty.txt"), at(L"out\\empty.txt"));
-    EXPECT_TRUE(fs::is_regular_file(m_dir / "out" / "empty.txt"));
-    EXPECT_EQ(fs::file_size(m_dir / "out" / "empty.txt"), 0u);
+    std::string large(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 % 251);
+    writeFile(m_dir / "large.bin", large);
+    m_runtime.stageCopy(at(L"empty.txt"), at(L"out\\empty.txt"), at(L"out\\empty.txt.new"));
+    m_runtime.stageCopy(at(L"large.bin"), at(L"out\\large.bin"), at(L"out\\large.bin.new"));
+    EXPECT_TRUE(fs::is_regular_file(m_dir / "out" / "empty.txt.new"));
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "empty.txt.new"), 0u);
+    EXPECT_EQ(readFile(m_dir / "out" / "large.bin.new"), large);
+}
+
+TEST_F(FileRuntimeTest, ResolvesAPathToTheSpellingOnDisk) {
+    writeFile(m_dir / "install" / "Target.TXT", "old content");
+    EXPECT_EQ(m_runtime.resolvePath(at(L"INSTALL\\target.txt")),
+              fromUtf8((m_dir / "install" / "Target.TXT").string()));
+    EXPECT_EQ(m_runtime.resolvePath(at(L"install\\New.txt")),
+              fromUtf8((m_dir / "install" / "New.txt").string()));
 }
 
 struct FailedCopyCase {
@@ -192,11 +228,13 @@ struct FailedCopyCase {
 
 class FailedCopy : public FileRuntimeTest, public ::testing::WithParamInterface<FailedCopyCase> {};
 
-TEST_P(FailedCopy, LeavesThePreviousTargetWholeAndNoTemporaryFile) {
+TEST_P(FailedCopy, LeavesTheInstalledFileWholeAndNoStagedFile) {
     fs::create_directory(m_dir / "folder");
     const std::string previous("previous\0content", 16);
     writeFile(m_dir / "install" / "app.dll", previous);
-    EXPECT_THROW(m_runtime.copyFile(at(GetParam().source), at(L"install\\app.dll")), Failure);
+    EXPECT_THROW(
+        m_runtime.stageCopy(at(GetParam().source), at(L"install\\app.dll"), at(L"install\\app.dll.new")),
+        Failure);
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), previous);
     EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
 }
@@ -210,28 +248,55 @@ const FailedCopyCase kFailedCopies[] = {
 INSTANTIATE_TEST_SUITE_P(FileRuntime, FailedCopy, ::testing::ValuesIn(kFailedCopies),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FileRuntimeTest, CopyOntoAFolderFailsAndKeepsIt) {
-    writeFile(m_dir / "a.txt", "a");
-    writeFile(m_dir / "install" / "a.txt" / "inside.txt", "kept");
-    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
-    EXPECT_EQ(readFile(m_dir / "install" / "a.txt" / "inside.txt"), "kept");
-    EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"a.txt"});
-}
-
-TEST_F(FileRuntimeTest, CopyBelowAFileFails) {
+TEST_F(FileRuntimeTest, StagingBelowAFileFails) {
     writeFile(m_dir / "a.txt", "a");
     writeFile(m_dir / "install", "a file where a folder should be");
-    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
+    EXPECT_THROW(m_runtime.stageCopy(at(L"a.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new")),
+                 Failure);
     EXPECT_EQ(readFile(m_dir / "install"), "a file where a folder should be");
 }
 
-TEST_F(FileRuntimeTest, CopyIntoAnUnwritableFolderFails) {
-    if (runningAsRoot()) GTEST_SKIP() << "root writes into every folder";
+TEST_F(FileRuntimeTest, RenameReplacesTheTargetAndAFailedOneChangesNothing) {
+    writeFile(m_dir / "a.new", "new");
+    writeFile(m_dir / "a.txt", "old");
+    m_runtime.renameFile(at(L"a.new"), at(L"a.txt"));
+    EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"a.txt"});
+    EXPECT_EQ(readFile(m_dir / "a.txt"), "new");
+    EXPECT_THROW(m_runtime.renameFile(at(L"missing"), at(L"a.txt")), Failure);
+    EXPECT_EQ(readFile(m_dir / "a.txt"), "new");
+}
+
+TEST_F(FileRuntimeTest, FlushFailsForAMissingFileOrFolder) {
     writeFile(m_dir / "a.txt", "a");
-    writeFile(m_dir / "install" / "a.txt", "old");
-    fs::permissions(m_dir / "install", fs::perms(0555));
-    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
-    EXPECT_EQ(readFile(m_dir / "install" / "a.txt"), "old");
+    EXPECT_NO_THROW(m_runtime.flushFiles({at(L"a.txt")}));
+    EXPECT_NO_THROW(m_runtime.flushFolders({at(L"")}));
+    EXPECT_THROW(m_runtime.flushFiles({at(L"a.txt"), at(L"missing")}), Failure);
+    EXPECT_THROW(m_runtime.flushFolders({at(L"missing")}), Failure);
+}
+
+TEST_F(FileRuntimeTest, WrittenFileReadsBackAndAMissingOneIsNone) {
+    m_runtime.writeFile(at(L"sub\\journal"), std::string("line\n\0", 6));
+    EXPECT_EQ(m_runtime.readFile(at(L"SUB\\journal")), std::string("line\n\0", 6));
+    EXPECT_EQ(m_runtime.readFile(at(L"sub\\missing")), std::nullopt);
+}
+
+TEST_F(FileRuntimeTest, FindsFilesByNameWithoutFollowingLinksOut) {
+    writeFile(m_dir / "install" / "a.old", "");
+    writeFile(m_dir / "install" / "sub" / "b.old", "");
+    writeFile(m_dir / "install" / "c.txt", "");
+    writeFile(m_dir / "outside" / "d.old", "");
+    fs::create_directory_symlink(m_dir / "outside", m_dir / "install" / "link");
+    fs::create_symlink(m_dir / "nowhere", m_dir / "install" / "dangling.old");
+    const auto old = [](const std::wstring& name) { return name.ends_with(L".old"); };
+    std::set<std::wstring> deep;
+    for (const auto& path : m_runtime.findFiles(at(L"install"), true, old)) deep.insert(path);
+    const auto onDisk = [&](const fs::path& relative) { return fromUtf8((m_dir / relative).string()); };
+    EXPECT_EQ(deep, (std::set<std::wstring>{onDisk("install/a.old"), onDisk("install/dangling.old"),
+                                            onDisk("install/sub/b.old")}));
+    EXPECT_EQ(m_runtime.findFiles(at(L"install"), false, old).size(), 2u);
+    EXPECT_TRUE(m_runtime.findFiles(at(L"missing"), true, old).empty());
+    EXPECT_TRUE(m_runtime.exists(at(L"install\\dangling.old")));
+    EXPECT_FALSE(m_runtime.exists(at(L"install\\none")));
 }
 
 }  // namespace

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "run/run_state.h"
-#include "run/session.h"
 #include "copy/progress_form.h"
 #include "platform/failure.h"
 #include "platform/text_codec.h"
+#include "qt/progress_host.h"
+#include "run/run_state.h"
+#include "run/session.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/scripted_runtime.h"
 #include "tests/support/temp_dir.h"
-#include "qt/progress_host.h"
 
 namespace setup::test {
 namespace {
@@ -58,9 +58,10 @@ class RecordingRuntime : public ScriptedRuntime {
     using ScriptedRuntime::ScriptedRuntime;
     std::function<void()> beforeCopy;
 
-    void copyFile(const std::wstring& source, const std::wstring& destination) override {
+    void stageCopy(const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& staged) override {
         if (beforeCopy) beforeCopy();
-        ScriptedRuntime::copyFile(source, destination);
+        ScriptedRuntime::stageCopy(source, destination, staged);
     }
 };
 
