@@ -1,15 +1,14 @@
-#include "app/cleanup.h"
-
 #include <cstdint>
 #include <exception>
 
-#include "platform/path_mapping.h"
-#include "platform/runtime.h"
-#include "registry/path_routines.h"
 #include "run/run_state.h"
+#include "app/cleanup.h"
 #include "run/session.h"
 #include "run/update_list.h"
 #include "run/windows.h"
+#include "platform/path_mapping.h"
+#include "platform/runtime.h"
+#include "registry/path_routines.h"
 
 namespace setup {
 
