@@ -18,14 +18,6 @@ namespace setup {
 
 namespace {
 
-/// The short pause after each file that lets the user follow the names going by.
-void pauseAfterCopy() {
-    volatile std::int32_t step = 1;
-    while (step <= 1000000) {
-        step = step + 1;
-    }
-}
-
 /// Clears a flag when the scope ends, whichever way it ends.
 class FlagGuard {
   public:
@@ -39,6 +31,13 @@ class FlagGuard {
 };
 
 }  // namespace
+
+void pauseAfterCopy() {
+    volatile std::int32_t step = 1;
+    while (step <= 1000000) {
+        step = step + 1;
+    }
+}
 
 ProgressForm::ProgressForm(Session& session, ProgressControls& controls)
     : m_session(session), m_controls(controls) {}

@@ -34,6 +34,10 @@ class ProgressForm {
     bool m_activating = false;
 };
 
+/// The short pause after each copied file that lets the user follow the names going by: a busy count to
+/// one million.
+void pauseAfterCopy();
+
 /// Text of the percentage label for a ratio: ratio x 100 rounded (halves away from zero), no leading
 /// zeros, followed by "%"; a ratio that rounds to 0 shows "%" alone.
 std::wstring formatPercent(float ratio);

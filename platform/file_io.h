@@ -32,8 +32,8 @@ void stageFileCopy(const std::filesystem::path& source, const std::filesystem::p
 /// Failure.
 void writeFileUnflushed(const std::filesystem::path& path, const std::string& bytes);
 
-/// Brings the content of every file of `paths` to stable storage. The writes of all of them are started
-/// before the first one is waited for, so the cost is about that of one flush. Throws Failure.
+/// Brings the content of every file of `paths` to stable storage, all together, at about the cost of one
+/// flush (on Linux one flush of each file system that holds them). Throws Failure.
 void flushFiles(const std::vector<std::filesystem::path>& paths);
 
 /// Brings the entries of each folder of `folders` (files created, renamed or removed in it) to stable

@@ -1,5 +1,6 @@
 #include "platform/file_runtime.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/failure.h"
@@ -22,11 +23,20 @@ std::wstring programPath(const std::filesystem::path& path) {
     return fromUtf8(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
-std::vector<std::filesystem::path> mapAll(const std::vector<std::wstring>& paths) {
-    std::vector<std::filesystem::path> mapped;
-    mapped.reserve(paths.size());
-    for (const std::wstring& path : paths) mapped.push_back(mapPath(path));
-    return mapped;
+/// A path that already holds the file system's spelling (as resolvePath answers it, or such a path with a
+/// name of the program's own appended), taken as it is: no name is looked up, so the program's own files
+/// cost no search of their folder, however many files it holds.
+std::filesystem::path literalPath(const std::wstring& path) {
+    std::string utf8 = toUtf8(path.substr(0, path.find(L'\0')));
+    std::replace(utf8.begin(), utf8.end(), '\\', '/');
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::vector<std::filesystem::path> literalPaths(const std::vector<std::wstring>& paths) {
+    std::vector<std::filesystem::path> literal;
+    literal.reserve(paths.size());
+    for (const std::wstring& path : paths) literal.push_back(literalPath(path));
+    return literal;
 }
 
 }  // namespace
@@ -67,32 +77,34 @@ std::wstring FileRuntime::resolvePath(const std::wstring& path) { return program
 
 void FileRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
                             const std::wstring& staged) {
-    stageFileCopy(mapPath(source), mapPath(destination), mapPath(staged));
+    stageFileCopy(mapPath(source), literalPath(destination), literalPath(staged));
 }
 
 void FileRuntime::writeFile(const std::wstring& path, const std::string& bytes) {
-    writeFileUnflushed(mapPath(path), bytes);
+    writeFileUnflushed(literalPath(path), bytes);
 }
 
 std::optional<std::string> FileRuntime::readFile(const std::wstring& path) {
-    return readFileIfPresent(mapPath(path));
+    return readFileIfPresent(literalPath(path));
 }
 
-void FileRuntime::flushFiles(const std::vector<std::wstring>& paths) { setup::flushFiles(mapAll(paths)); }
+void FileRuntime::flushFiles(const std::vector<std::wstring>& paths) {
+    setup::flushFiles(literalPaths(paths));
+}
 
 void FileRuntime::flushFolders(const std::vector<std::wstring>& folders) {
-    setup::flushFolders(mapAll(folders));
+    setup::flushFolders(literalPaths(folders));
 }
 
 void FileRuntime::renameFile(const std::wstring& from, const std::wstring& to) {
-    renameReplacing(mapPath(from), mapPath(to));
+    renameReplacing(literalPath(from), literalPath(to));
 }
 
-void FileRuntime::createFolder(const std::wstring& path) { setup::createFolder(mapPath(path)); }
+void FileRuntime::createFolder(const std::wstring& path) { setup::createFolder(literalPath(path)); }
 
-void FileRuntime::removeFolder(const std::wstring& path) { removeEmptyFolder(mapPath(path)); }
+void FileRuntime::removeFolder(const std::wstring& path) { removeEmptyFolder(literalPath(path)); }
 
-bool FileRuntime::exists(const std::wstring& path) { return existsNoFollow(mapPath(path)); }
+bool FileRuntime::exists(const std::wstring& path) { return existsNoFollow(literalPath(path)); }
 
 std::vector<std::wstring> FileRuntime::findFiles(const std::wstring& folder, bool recursive,
                                                  const std::function<bool(const std::wstring& name)>& keep) {

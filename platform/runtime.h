@@ -46,6 +46,9 @@ class Runtime {
     virtual void deleteFile(const std::wstring& path) = 0;
     /// `path` as the file system spells it: each existing component under the name it was found by (an
     /// exact match first, then one without regard to letter case); missing components as given.
+    ///
+    /// The methods below take their paths as resolvePath answers them, or such a path with a name of the
+    /// program's own appended: literally, without looking any name up (the source of stageCopy excepted).
     virtual std::wstring resolvePath(const std::wstring& path) = 0;
     /// Copies the regular file `source` into `staged`, a new file beside the installed file `destination`,
     /// which stays untouched. Missing folders are created; a file left at `staged` is replaced. The staged

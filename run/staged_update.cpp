@@ -179,10 +179,15 @@ void StagedUpdate::commit(Runtime& runtime, const std::wstring& installDir) {
     m_phase = Phase::Committing;
     if (m_root.empty()) m_root = withoutTrailingSeparators(runtime.resolvePath(installDir));
 
+    m_registry = readRegistryBytes();
+    if (m_files.empty()) {
+        // Nothing to put in place: the saved registry in memory is enough to undo a refused stamp.
+        m_phase = Phase::Done;
+        return;
+    }
     Journal journal{m_folders, m_files, false};
     std::vector<std::wstring> written;
     for (const JournalFile& file : m_files) written.push_back(join(m_root, file.staged));
-    m_registry = readRegistryBytes();
     if (m_registry) {
         written.push_back(join(m_root, kSavedRegistryName));
         runtime.writeFile(written.back(), *m_registry);
@@ -209,7 +214,7 @@ void StagedUpdate::finish(Runtime& runtime) {
     if (m_phase != Phase::Done && m_phase != Phase::Committing) return;
     const Phase phase = m_phase;
     m_phase = Phase::Finished;
-    if (phase != Phase::Done || m_root.empty()) return;
+    if (phase != Phase::Done || m_files.empty()) return;
     // The journal goes first and durably: while it exists, the moved-aside files are what a recovery
     // puts back.
     try {

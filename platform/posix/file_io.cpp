@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <system_error>
 
@@ -236,17 +237,18 @@ void writeFileUnflushed(const fs::path& path, const std::string& bytes) {
 }
 
 void flushFiles(const std::vector<fs::path>& paths) {
-    // Starting the write-back of every file before waiting for any lets the device take them together;
-    // the descriptors are reopened so that thousands of files never hold thousands of descriptors.
+    // One flush of each file system that holds the files writes them all back together, at the cost of
+    // about one flush rather than one per file.
+    std::map<dev_t, const fs::path*> oneOnEachDevice;
     for (const fs::path& path : paths) {
-        Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-        if (fd.get() < 0) fail("cannot open", path, errno);
-        ::sync_file_range(fd.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) fail("cannot examine", path, errno);
+        oneOnEachDevice.emplace(st.st_dev, &path);
     }
-    for (const fs::path& path : paths) {
-        Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-        if (fd.get() < 0) fail("cannot open", path, errno);
-        if (::fsync(fd.get()) != 0) fail("cannot flush", path, errno);
+    for (const auto& [device, path] : oneOnEachDevice) {
+        Descriptor fd(::open(path->c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (fd.get() < 0) fail("cannot open", *path, errno);
+        if (::syncfs(fd.get()) != 0) fail("cannot flush", *path, errno);
     }
 }
 

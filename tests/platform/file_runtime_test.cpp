@@ -276,7 +276,7 @@ TEST_F(FileRuntimeTest, FlushFailsForAMissingFileOrFolder) {
 
 TEST_F(FileRuntimeTest, WrittenFileReadsBackAndAMissingOneIsNone) {
     m_runtime.writeFile(at(L"sub\\journal"), std::string("line\n\0", 6));
-    EXPECT_EQ(m_runtime.readFile(at(L"SUB\\journal")), std::string("line\n\0", 6));
+    EXPECT_EQ(m_runtime.readFile(at(L"sub\\journal")), std::string("line\n\0", 6));
     EXPECT_EQ(m_runtime.readFile(at(L"sub\\missing")), std::nullopt);
 }
 
