@@ -178,10 +178,17 @@ fs::path replacementTarget(const fs::path& path) {
 std::string readWholeFile(const fs::path& path) {
     struct stat st {};
     Descriptor fd(openRegularForReading(path, st));
-    std::string bytes;
-    char buffer[65536];
-    while (const std::size_t count = readSome(fd.get(), buffer, sizeof buffer, path))
-        bytes.append(buffer, count);
+    // Read straight into a string of the file's size, so a list of many entries costs one copy; a file
+    // that grows meanwhile is read to its end all the same.
+    std::string bytes(static_cast<std::size_t>(st.st_size) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+        const std::size_t count = readSome(fd.get(), bytes.data() + filled, bytes.size() - filled, path);
+        if (count == 0) break;
+        filled += count;
+    }
+    bytes.resize(filled);
     return bytes;
 }
 
