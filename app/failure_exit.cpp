@@ -2,15 +2,17 @@
 
 #include <exception>
 
-#include "run/run_state.h"
 #include "app/cleanup.h"
-#include "run/session.h"
 #include "platform/runtime.h"
+#include "run/run_state.h"
+#include "run/session.h"
 
 namespace setup {
 
 void reportFailureAndExit(Session& session) {
     session.state.exitStatus = ExitStatus::Failed;
+    // The user is told once the installation and the registry are back as they were.
+    session.state.update.undo(session.runtime);
     try {
         session.runtime.messageBox(
             L"La mise \u00E0 jour du logiciel Kelvane ne semble pas s'\u00EAtre d\u00E9roul\u00E9e "

@@ -69,12 +69,17 @@ TEST_P(Fault, LeavesTheInstallationAndTheRegistryAsTheyWere) {
     layOut(run, GetParam().list);
     const InstallationState before = run.snapshot();
     GetParam().arrange(run);
+    InstallationState atFailureMessage;
+    run.runtime.onMessage = [&](const ShownMessage& message) {
+        if (message == kFailure) atFailureMessage = run.snapshot();
+    };
 
     EXPECT_EQ(run.run(), GetParam().exitStatus);
 
     EXPECT_EQ(run.snapshot(), before);
     if (GetParam().exitStatus == 3) {
         EXPECT_EQ(run.runtime.messages.back(), kFailure);
+        EXPECT_EQ(atFailureMessage, before) << "the user is told once everything is back";
     }
     EXPECT_FALSE(fs::exists(run.updateFolder / "setup.lst")) << "the cleanup still runs";
 }
