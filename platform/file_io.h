@@ -40,8 +40,9 @@ void flushFiles(const std::vector<std::filesystem::path>& paths);
 /// storage. Throws Failure.
 void flushFolders(const std::vector<std::filesystem::path>& folders);
 
-/// Renames `from` to `to` in one step, replacing a file at `to`; both lie in the same folder. Throws
-/// Failure; `from` and `to` are then as they were.
+/// Renames `from` to `to` in one step, replacing a file at `to`; both lie on the same file system (a
+/// staged copy may wait in a parent folder of its target). Throws Failure; `from` and `to` are then as
+/// they were.
 void renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
 /// Creates the folder `path`, whose parent exists; a folder already there is no failure. Throws Failure.

@@ -64,8 +64,8 @@ class Runtime {
     virtual void flushFiles(const std::vector<std::wstring>& paths) = 0;
     /// Brings the entries of each folder of `folders` (creations, renames, removals) to stable storage.
     virtual void flushFolders(const std::vector<std::wstring>& folders) = 0;
-    /// Renames `from` to `to` in one step, replacing a file at `to`; both lie in the same folder. On a
-    /// failure both are as they were.
+    /// Renames `from` to `to` in one step, replacing a file at `to`; both lie on the same file system. On
+    /// a failure both are as they were.
     virtual void renameFile(const std::wstring& from, const std::wstring& to) = 0;
     /// Creates the folder `path`, whose parent exists; a folder already there is no failure.
     virtual void createFolder(const std::wstring& path) = 0;
