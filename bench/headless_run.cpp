@@ -3,7 +3,7 @@
 // with "&Terminer" as soon as it is finished. Usage: setup_bench_run <update folder>
 // (the registry is found as the program finds it: $WINDIR). Prints on the standard error the run's peak
 // memory "peak_kib" and its time from the main window's load to the end, "run_ns" (without starting the
-// process); with --pause, the specified pause after each file, "pause_ns".
+// process); with --pause, the pause the program makes after each file, "pause_ns".
 #include <sys/resource.h>
 
 #include <chrono>
