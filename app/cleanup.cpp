@@ -56,6 +56,8 @@ void deleteShippedFiles(Runtime& runtime, RunState& state) {
 
 void CleanupAndExit(Session& session) {
     Runtime& runtime = session.runtime;
+    // Any end but a completed update puts the installation and the registry back first.
+    session.state.update.undo(runtime);
     deleteShippedFiles(runtime, session.state);
     ignoringFailure([&] {
         std::wstring directory = runtime.programDirectory();

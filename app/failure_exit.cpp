@@ -18,6 +18,8 @@ BoxMessage failureMessage() {
 
 void reportFailureAndExit(Session& session) {
     session.state.exitStatus = ExitStatus::Failed;
+    // The user is told once the installation and the registry are back as they were.
+    session.state.update.undo(session.runtime);
     try {
         const BoxMessage message = failureMessage();
         session.runtime.messageBox(message.text, message.style, message.title);

@@ -9,8 +9,9 @@ struct Session;
 /// The message of the failure branch: the update did not complete.
 BoxMessage failureMessage();
 
-/// The failure branch shared by the update sequence and the copy: tells the user the update did not
-/// complete, then ends the run through CleanupAndExit with the failure status.
+/// The failure branch shared by the update sequence and the copy: puts back what the update changed,
+/// tells the user the update did not complete, then ends the run through CleanupAndExit with the failure
+/// status.
 [[noreturn]] void reportFailureAndExit(Session& session);
 
 }  // namespace setup

@@ -71,6 +71,11 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
+    // A journal left by a run that was stopped is carried out before anything else looks at the
+    // installation.
+    if (recoverInterruptedUpdate(runtime, state.InstallDir)) {
+        runtime.messageBox(kRecoveredText, box::kInformation, kRecoveredTitle);
+    }
     showAndPaint(form1);
 
     runPreCopyDirectives(runtime, state, directives);
@@ -91,6 +96,7 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     runtime.processPendingMessages();
     session.form2.showModal();
     stampVersions(runtime, state, directives);
+    state.update.finish(runtime);
     state.exitStatus = ExitStatus::Applied;
     CleanupAndExit(session);
 }

@@ -35,6 +35,12 @@ void runPreCopyTests(std::wstring& entry, Directives& directives);
 /// The stamp pass's work on one entry: "#" calls SetVer.
 void runStampTest(std::wstring& entry, Directives& directives);
 
+/// What the user is told when a start finds that an earlier run was stopped during its update.
+inline constexpr const wchar_t* kRecoveredText =
+    L"Une mise \u00E0 jour interrompue de Kelvane a \u00E9t\u00E9 annul\u00E9e ; l'installation a "
+    L"retrouv\u00E9 son \u00E9tat pr\u00E9c\u00E9dent.";
+inline constexpr const wchar_t* kRecoveredTitle = L"Mise \u00E0 jour interrompue";
+
 /// The load handler of the main window: the whole update, from the title to the end of the program.
 /// Never returns.
 [[noreturn]] void Form_Load(Session& session, Directives& directives);

@@ -3,28 +3,20 @@
 #include <cstdint>
 #include <exception>
 
-#include "app/failure_exit.h"
-#include "run/run_state.h"
 #include "app/cleanup.h"
-#include "run/session.h"
-#include "run/update_list.h"
+#include "app/failure_exit.h"
 #include "copy/progress_controls.h"
 #include "platform/failure.h"
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/update_list.h"
 
 namespace setup {
 
 namespace {
-
-/// The short pause after each file that lets the user follow the names going by.
-void pauseAfterCopy() {
-    volatile std::int32_t step = 1;
-    while (step <= 1000000) {
-        step = step + 1;
-    }
-}
 
 /// Clears a flag when the scope ends, whichever way it ends.
 class FlagGuard {
@@ -39,6 +31,13 @@ class FlagGuard {
 };
 
 }  // namespace
+
+void pauseAfterCopy() {
+    volatile std::int32_t step = 1;
+    while (step <= 1000000) {
+        step = step + 1;
+    }
+}
 
 ProgressForm::ProgressForm(Session& session, ProgressControls& controls)
     : m_session(session), m_controls(controls) {}
@@ -92,13 +91,17 @@ void ProgressForm::copyEntries() {
                 throw Failure("file entry outside the update folder or the installation");
             }
             std::wstring programDirectory = runtime.programDirectory();
-            runtime.copyFile(WithTrailingBackslash(programDirectory) + state.CurrentLine,
-                             state.InstallDir + state.CurrentLine);
+            state.update.stage(runtime, state.InstallDir,
+                               WithTrailingBackslash(programDirectory) + state.CurrentLine,
+                               state.CurrentLine);
             pauseAfterCopy();
         }
         runtime.close(state.ListFileNumber);
+        // The last point where a cancel is answered: a Yes there ends the run with nothing changed.
         runtime.processPendingMessages();
     }
+    // Nothing in the installation has changed so far; the finished state is shown once it has.
+    state.update.commit(runtime, state.InstallDir);
     // The finished window shows the whole bar and "100%", also when there was nothing to copy.
     m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
     m_controls.setPercentCaption(formatPercent(1.0f));

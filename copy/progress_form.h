@@ -19,7 +19,8 @@ class ProgressForm {
     /// Counts the file entries, those the copy acts on, into FileCount. Has no failure trap: a failure
     /// reaches the caller of the modal show.
     void Form_Load();
-    /// Copies every file entry into the installation, then shows the finished state with a full bar and
+    /// Stages every file entry beside its target, commits them all into the installation once the last
+    /// point where a cancel is answered has passed, then shows the finished state with a full bar and
     /// "100%". A failure shows
     /// its message and ends the run. A second activation while this one runs does nothing.
     void Form_Activate();
@@ -33,6 +34,10 @@ class ProgressForm {
     ProgressControls& m_controls;
     bool m_activating = false;
 };
+
+/// The short pause after each copied file that lets the user follow the names going by: a busy count to
+/// one million.
+void pauseAfterCopy();
 
 /// Text of the percentage label for a ratio: ratio x 100 rounded (halves away from zero), no leading
 /// zeros, followed by "%"; a ratio that rounds to 0 shows "%" alone.

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace setup {
 
@@ -18,10 +20,46 @@ std::optional<std::string> readFileIfPresent(const std::filesystem::path& path);
 /// of an existing file is kept. Throws Failure.
 void replaceFileAtomically(const std::filesystem::path& path, const std::string& bytes);
 
-/// Copies the regular file `source` to `destination` the same way: the old destination stays whole until the
-/// copy is complete, missing parent directories are created, and the copy gets the source's permission
-/// bits. Throws Failure.
-void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& destination);
+/// Copies the regular file `source` into `staged`, a file beside the installed file `installed` that the
+/// commit later renames over it. Missing parent folders are created and a file already at `staged` is
+/// replaced. The staged file gets the mode and owner of `installed` when that is a regular file (as a copy
+/// onto an existing file keeps them), else the source's permission bits. Nothing is flushed: see
+/// flushFiles. A failed copy leaves no file at `staged`. Throws Failure.
+void stageFileCopy(const std::filesystem::path& source, const std::filesystem::path& installed,
+                   const std::filesystem::path& staged);
+
+/// Writes `bytes` as the whole content of `path`, replacing any file there, without flushing. Throws
+/// Failure.
+void writeFileUnflushed(const std::filesystem::path& path, const std::string& bytes);
+
+/// Brings the content of every file of `paths` to stable storage, all together, at about the cost of one
+/// flush (on Linux one flush of each file system that holds them). Throws Failure.
+void flushFiles(const std::vector<std::filesystem::path>& paths);
+
+/// Brings the entries of each folder of `folders` (files created, renamed or removed in it) to stable
+/// storage. Throws Failure.
+void flushFolders(const std::vector<std::filesystem::path>& folders);
+
+/// Renames `from` to `to` in one step, replacing a file at `to`; both lie on the same file system (a
+/// staged copy may wait in a parent folder of its target). Throws Failure; `from` and `to` are then as
+/// they were.
+void renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+/// Creates the folder `path`, whose parent exists; a folder already there is no failure. Throws Failure.
+void createFolder(const std::filesystem::path& path);
+
+/// Removes the empty folder `path`; a folder that holds anything, or nothing at `path`, is a failure.
+/// Throws Failure.
+void removeEmptyFolder(const std::filesystem::path& path);
+
+/// True when anything, a symbolic link included, is at `path`. Never follows a link; never throws.
+bool existsNoFollow(const std::filesystem::path& path);
+
+/// The files (no folders) in `folder`, and in its subfolders when `recursive`, whose name `keep` accepts.
+/// Symbolic links to folders are not followed. A missing folder has none. Throws Failure when a folder
+/// cannot be read.
+std::vector<std::filesystem::path> findFiles(const std::filesystem::path& folder, bool recursive,
+                                             const std::function<bool(const std::wstring& name)>& keep);
 
 /// Removes the file at `path`; an absent file or a directory is a failure. A symbolic link is removed,
 /// never its target. Throws Failure.

@@ -1,5 +1,6 @@
 #include "platform/file_runtime.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "platform/file_io.h"
 #include "platform/file_probe.h"
 #include "platform/path_mapping.h"
+#include "platform/text_codec.h"
 
 namespace setup {
 
@@ -16,6 +18,22 @@ constexpr FileNumber kFirstFileNumber = 1;
 constexpr FileNumber kLastFileNumber = 255;
 
 std::string numberText(FileNumber number) { return "file number " + std::to_string(number); }
+
+/// A path that already holds the file system's spelling (as resolvePath answers it, or such a path with a
+/// name of the program's own appended), taken as it is: no name is looked up, so the program's own files
+/// cost no search of their folder, however many files it holds.
+std::filesystem::path literalPath(const std::wstring& path) {
+    std::string utf8 = toUtf8(path.substr(0, path.find(L'\0')));
+    std::replace(utf8.begin(), utf8.end(), '\\', '/');
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::vector<std::filesystem::path> literalPaths(const std::vector<std::wstring>& paths) {
+    std::vector<std::filesystem::path> literal;
+    literal.reserve(paths.size());
+    for (const std::wstring& path : paths) literal.push_back(literalPath(path));
+    return literal;
+}
 
 }  // namespace
 
@@ -60,8 +78,45 @@ bool FileRuntime::folderExists(const std::wstring& path) {
 
 void FileRuntime::deleteFile(const std::wstring& path) { removeFile(mapPath(path)); }
 
-void FileRuntime::copyFile(const std::wstring& source, const std::wstring& destination) {
-    copyFileAtomically(mapPath(source), mapPath(destination));
+std::wstring FileRuntime::resolvePath(const std::wstring& path) { return programPath(mapPath(path)); }
+
+void FileRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
+                            const std::wstring& staged) {
+    stageFileCopy(mapPath(source), literalPath(destination), literalPath(staged));
+}
+
+void FileRuntime::writeFile(const std::wstring& path, const std::string& bytes) {
+    writeFileUnflushed(literalPath(path), bytes);
+}
+
+std::optional<std::string> FileRuntime::readFile(const std::wstring& path) {
+    return readFileIfPresent(literalPath(path));
+}
+
+void FileRuntime::flushFiles(const std::vector<std::wstring>& paths) {
+    setup::flushFiles(literalPaths(paths));
+}
+
+void FileRuntime::flushFolders(const std::vector<std::wstring>& folders) {
+    setup::flushFolders(literalPaths(folders));
+}
+
+void FileRuntime::renameFile(const std::wstring& from, const std::wstring& to) {
+    renameReplacing(literalPath(from), literalPath(to));
+}
+
+void FileRuntime::createFolder(const std::wstring& path) { setup::createFolder(literalPath(path)); }
+
+void FileRuntime::removeFolder(const std::wstring& path) { removeEmptyFolder(literalPath(path)); }
+
+bool FileRuntime::exists(const std::wstring& path) { return existsNoFollow(literalPath(path)); }
+
+std::vector<std::wstring> FileRuntime::findFiles(const std::wstring& folder, bool recursive,
+                                                 const std::function<bool(const std::wstring& name)>& keep) {
+    std::vector<std::wstring> found;
+    for (const auto& path : setup::findFiles(mapPath(folder), recursive, keep))
+        found.push_back(programPath(path));
+    return found;
 }
 
 void FileRuntime::closeAll() { m_open.clear(); }

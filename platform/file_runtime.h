@@ -11,10 +11,10 @@
 
 namespace setup {
 
-/// The file half of Runtime over the real file system, through the system's file services. The window half (message boxes,
-/// pending messages, the end of the program) is left to a derived class.
+/// The file half of Runtime over the real file system, through the system's file services. The window half
+/// (message boxes, pending messages, the end of the program) is left to a derived class.
 class FileRuntime : public Runtime {
-public:
+  public:
     /// `programDirectory` overrides the directory of the executable (tests run on temporary folders).
     explicit FileRuntime(std::optional<std::wstring> programDirectory = std::nullopt);
 
@@ -26,12 +26,24 @@ public:
     void close(FileNumber number) override;
     bool folderExists(const std::wstring& path) override;
     void deleteFile(const std::wstring& path) override;
-    void copyFile(const std::wstring& source, const std::wstring& destination) override;
+    std::wstring resolvePath(const std::wstring& path) override;
+    void stageCopy(const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& staged) override;
+    void writeFile(const std::wstring& path, const std::string& bytes) override;
+    std::optional<std::string> readFile(const std::wstring& path) override;
+    void flushFiles(const std::vector<std::wstring>& paths) override;
+    void flushFolders(const std::vector<std::wstring>& folders) override;
+    void renameFile(const std::wstring& from, const std::wstring& to) override;
+    void createFolder(const std::wstring& path) override;
+    void removeFolder(const std::wstring& path) override;
+    bool exists(const std::wstring& path) override;
+    std::vector<std::wstring> findFiles(const std::wstring& folder, bool recursive,
+                                        const std::function<bool(const std::wstring& name)>& keep) override;
 
     /// Closes every open file number, as the end of the program does.
     void closeAll();
 
-private:
+  private:
     /// A file open under a number. Its bytes are read at the first test or read, so that an open and a
     /// close alone (a presence check) read nothing of it, whatever its size.
     struct OpenFile {

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace setup {
 
@@ -10,10 +13,11 @@ using FileNumber = std::int16_t;
 
 /// Message box styles and answers used by the program.
 namespace box {
-inline constexpr int kCritical = 16;        ///< stop icon, OK
-inline constexpr int kExclamation = 48;     ///< exclamation icon, OK
+inline constexpr int kCritical = 16;          ///< stop icon, OK
+inline constexpr int kExclamation = 48;       ///< exclamation icon, OK
+inline constexpr int kInformation = 64;       ///< information icon, OK
 inline constexpr int kQuestionOkCancel = 33;  ///< question icon, OK and Cancel
-inline constexpr int kQuestionYesNo = 36;   ///< question icon, Yes and No
+inline constexpr int kQuestionYesNo = 36;     ///< question icon, Yes and No
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
 inline constexpr int kYes = 6;
@@ -23,7 +27,7 @@ inline constexpr int kNo = 7;
 /// The operating-system and windowing services the program calls. Paths are texts with "\" (or "/")
 /// separators; every failing operation throws Failure.
 class Runtime {
-public:
+  public:
     virtual ~Runtime() = default;
 
     /// Directory of the running program, without a trailing separator except at the root.
@@ -42,8 +46,40 @@ public:
     virtual bool folderExists(const std::wstring& path) = 0;
     /// Removes a file; an absent file or a directory is a failure.
     virtual void deleteFile(const std::wstring& path) = 0;
-    /// Copies `source` to `destination`; the previous destination stays whole if the copy fails.
-    virtual void copyFile(const std::wstring& source, const std::wstring& destination) = 0;
+    /// `path` as the file system spells it: each existing component under the name it was found by (an
+    /// exact match first, then one without regard to letter case); missing components as given.
+    ///
+    /// The methods below take their paths as resolvePath answers them, or such a path with a name of the
+    /// program's own appended: literally, without looking any name up (the source of stageCopy excepted).
+    virtual std::wstring resolvePath(const std::wstring& path) = 0;
+    /// Copies the regular file `source` into `staged`, a new file beside the installed file `destination`,
+    /// which stays untouched. Missing folders are created; a file left at `staged` is replaced. The staged
+    /// file gets the mode and owner of `destination` when that is a regular file, else the source's
+    /// permission bits. Not flushed. A failed copy leaves nothing at `staged`.
+    virtual void stageCopy(const std::wstring& source, const std::wstring& destination,
+                           const std::wstring& staged) = 0;
+    /// Writes `bytes` as the whole content of `path`, replacing any file there; not flushed.
+    virtual void writeFile(const std::wstring& path, const std::string& bytes) = 0;
+    /// The content of the regular file at `path`; nullopt when nothing is there.
+    virtual std::optional<std::string> readFile(const std::wstring& path) = 0;
+    /// Brings the content of every file of `paths` to stable storage, at about the cost of one flush.
+    virtual void flushFiles(const std::vector<std::wstring>& paths) = 0;
+    /// Brings the entries of each folder of `folders` (creations, renames, removals) to stable storage.
+    virtual void flushFolders(const std::vector<std::wstring>& folders) = 0;
+    /// Renames `from` to `to` in one step, replacing a file at `to`; both lie on the same file system. On
+    /// a failure both are as they were.
+    virtual void renameFile(const std::wstring& from, const std::wstring& to) = 0;
+    /// Creates the folder `path`, whose parent exists; a folder already there is no failure.
+    virtual void createFolder(const std::wstring& path) = 0;
+    /// Removes the empty folder `path`; a folder that holds anything is a failure.
+    virtual void removeFolder(const std::wstring& path) = 0;
+    /// True when anything, a link included, is at `path`; never follows a link and never fails.
+    virtual bool exists(const std::wstring& path) = 0;
+    /// The files in `folder` (and below it when `recursive`, never through a link) whose name `keep`
+    /// accepts; none for a missing folder.
+    virtual std::vector<std::wstring> findFiles(
+        const std::wstring& folder, bool recursive,
+        const std::function<bool(const std::wstring& name)>& keep) = 0;
 
     /// Shows a modal message box and answers the button pressed (box::kOk, kCancel, kYes, kNo).
     virtual int messageBox(const std::wstring& text, int style, const std::wstring& title) = 0;

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "platform/failure.h"
+#include "platform/file_io.h"
+#include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 #include "registry/path_routines.h"
 #include "registry/profile_service.h"
@@ -23,12 +26,30 @@ std::wstring ReadProfileValue(std::wstring fileName, std::wstring section, std::
     return value;
 }
 
-void writeVersion(const std::wstring& section, const std::wstring& version) {
+bool writeVersion(const std::wstring& section, const std::wstring& version) {
     // Where names keep their case, the two spellings can find two files; the stamp goes to the file the
     // checks read, and the write's spelling only names a registry that does not exist yet.
     const std::string readName = toAnsi(kRegistryReadName);
     const std::string fileName = profileFileExists(readName) ? readName : toAnsi(kRegistryWriteName);
-    writePrivateProfileString(toAnsi(section), "Version", toAnsi(version), fileName);
+    return writePrivateProfileString(toAnsi(section), "Version", toAnsi(version), fileName);
+}
+
+std::optional<std::string> readRegistryBytes() {
+    const auto path = profileFilePath(toAnsi(kRegistryReadName));
+    if (!path) throw Failure("the product registry has no place");
+    return readFileIfPresent(*path);
+}
+
+std::optional<std::wstring> registryFolder() {
+    const auto path = profileFilePath(toAnsi(kRegistryReadName));
+    if (!path) return std::nullopt;
+    return programPath(path->parent_path());
+}
+
+void restoreRegistryBytes(const std::string& bytes) {
+    const auto path = profileFilePath(toAnsi(kRegistryReadName));
+    if (!path) throw Failure("the product registry has no place");
+    replaceFileAtomically(*path, bytes);
 }
 
 }  // namespace setup

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace setup {
@@ -15,8 +16,18 @@ inline constexpr const wchar_t* kDefaultProduct = L"Kelvane";
 std::wstring ReadProfileValue(std::wstring fileName, std::wstring section, std::wstring key);
 
 /// Records `version` as the "Version" of `section` in the product registry: in the file that
-/// ReadProfileValue finds under kRegistryReadName, or a new one spelled kRegistryWriteName. A failed
-/// write goes unnoticed, as the update expects.
-void writeVersion(const std::wstring& section, const std::wstring& version);
+/// ReadProfileValue finds under kRegistryReadName, or a new one spelled kRegistryWriteName. False when it
+/// could not be written (the registry then stays as it was).
+bool writeVersion(const std::wstring& section, const std::wstring& version);
+
+/// The product registry's bytes, so that an update can put them back; nullopt when there is no registry.
+/// Throws Failure when it exists but cannot be read.
+std::optional<std::string> readRegistryBytes();
+
+/// The folder that holds the product registry, as a program path; nullopt when it has no place.
+std::optional<std::wstring> registryFolder();
+
+/// Puts `bytes` back as the whole product registry, atomically. Throws Failure.
+void restoreRegistryBytes(const std::string& bytes);
 
 }  // namespace setup

@@ -58,6 +58,14 @@ bool profileFileExists(std::string_view fileName) {
     }
 }
 
+std::optional<std::filesystem::path> profileFilePath(std::string_view fileName) {
+    try {
+        return profilePath(fileName);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 bool writePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                std::string_view fileName) {
     try {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace setup {
@@ -15,6 +17,10 @@ std::size_t getPrivateProfileString(std::string_view section, std::string_view k
 /// True when something exists where the profile services find `fileName` (a bare name in the Windows
 /// directory; names looked up exactly first, then without regard to letter case). Never throws.
 bool profileFileExists(std::string_view fileName);
+
+/// Where the profile file `fileName` lives, by the same rule as every read and write; nullopt for a name
+/// no file can have. Never throws.
+std::optional<std::filesystem::path> profileFilePath(std::string_view fileName);
 
 /// Stores a profile value like WritePrivateProfileStringA: creates the file, the section or the key
 /// when missing and replaces the file atomically. Answers false on failure. Never throws.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/runtime.h"
+#include "run/staged_update.h"
 
 namespace setup {
 
@@ -22,6 +23,7 @@ struct RunState {
     std::wstring InstallDir;                     ///< the installation directory, ending with "\" once located
     std::int16_t FileCount = 0;                  ///< the progress total: the file entries the copy acts on
     ExitStatus exitStatus = ExitStatus::Failed;  ///< set by each path before the run ends
+    StagedUpdate update;                         ///< the update's files, staged, then committed
 };
 
 }  // namespace setup

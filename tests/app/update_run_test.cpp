@@ -317,7 +317,7 @@ TEST_F(UpdateRunTest, CancelDuringTheCopy) {
     };
     const Row rows[] = {
         {"Yes before anything is copied", 2, {box::kOk, box::kYes}, 1, "old program", false},
-        {"Yes once the copy is complete: nothing stamped", 3, {box::kOk, box::kYes}, 1, "new program", false},
+        {"Yes once every file is copied: nothing changed", 3, {box::kOk, box::kYes}, 1, "old program", false},
         {"No, then the update completes", 2, {box::kOk, box::kNo}, 0, "new program", true},
     };
     for (const Row& row : rows) {
@@ -341,23 +341,20 @@ TEST_F(UpdateRunTest, CancelDuringTheCopy) {
     }
 }
 
-TEST_F(UpdateRunTest, MissingSourceKeepsEarlierCopiesAndThePreviousTarget) {
+TEST_F(UpdateRunTest, MissingSourceUndoesEarlierCopiesAndKeepsThePreviousTarget) {
     run.addInstalledFile("absent.dll", "previous");
     run.writeList(std::wstring(L"aide.txt\r\nabsent.dll\r\nkelvane.exe\r\n#3.1\r\n"));
 
     EXPECT_EQ(run.run(), 3);
 
     EXPECT_EQ(run.runtime.messages, (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
-    EXPECT_EQ(installed(run, "aide.txt"), "aide");
+    EXPECT_EQ(installed(run, "aide.txt"), "<absent>");
     EXPECT_EQ(installed(run, "absent.dll"), "previous");
     EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
     EXPECT_EQ(run.registryText().find("3.1"), std::string::npos);
     EXPECT_EQ(run.filesInUpdateFolder(), std::vector<std::string>{"modules/calcul.dll"})
         << "only what the list names is deleted";
-    for (const auto& item : fs::directory_iterator(run.installation)) {
-        EXPECT_EQ(item.path().filename().string().find(".tmp"), std::string::npos)
-            << "no temporary file left";
-    }
+    EXPECT_EQ(snapshotTree(run.installation).size(), 2u) << "no staged file left";
 }
 
 TEST_F(UpdateRunTest, EntryLeavingTheFoldersIsAFailedCopy) {
@@ -389,7 +386,7 @@ TEST_F(UpdateRunTest, EntryLeavingTheFoldersIsAFailedCopy) {
         EXPECT_EQ(fresh.runtime.messages,
                   (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
         EXPECT_EQ(fresh.runtime.copies.size(), 1u) << "only the entry inside the folders is copied";
-        EXPECT_EQ(installed(fresh, "aide.txt"), "aide");
+        EXPECT_EQ(installed(fresh, "aide.txt"), "<absent>") << "and its copy undone";
         EXPECT_EQ(readFile(fresh.root / "outside" / "keep.txt"), "keep");
         EXPECT_FALSE(fs::exists(fresh.installation / "dl"));
         EXPECT_FALSE(fs::exists(fresh.installation / "link.txt"));

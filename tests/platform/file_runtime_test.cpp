@@ -103,27 +103,16 @@ TEST_F(FileRuntimeTest, WildcardsMatchNothing) {
     EXPECT_EQ(namesIn(m_dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
 }
 
-TEST_F(FileRuntimeTest, CopiesIntoANewSubfolder) {
-    writeFile(m_dir / "src" / "Tool.bin", std::string("\0\x01binary\r\n", 10));
-    m_runtime.copyFile(at(L"SRC\\tool.bin"), at(L"install\\bin\\deep\\Tool.bin"));
-    const fs::path copied = m_dir / "install" / "bin" / "deep" / "Tool.bin";
-    EXPECT_EQ(readFile(copied), std::string("\0\x01binary\r\n", 10));
-    EXPECT_EQ(namesIn(copied.parent_path()), std::set<std::string>{"Tool.bin"});
-}
-
-TEST_F(FileRuntimeTest, CopyReplacesTheTargetInItsExistingSpelling) {
-    writeFile(m_dir / "new.txt", "new");
-    writeFile(m_dir / "install" / "Target.TXT", "old content");
-    m_runtime.copyFile(at(L"new.txt"), at(L"INSTALL\\target.txt"));
-    EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"Target.TXT"});
-    EXPECT_EQ(readFile(m_dir / "install" / "Target.TXT"), "new");
-}
-
-TEST_F(FileRuntimeTest, CopyOfAnEmptyFile) {
+TEST_F(FileRuntimeTest, StagesAnEmptyFileAndALargeOne) {
     writeFile(m_dir / "empty.txt", "");
-    m_runtime.copyFile(at(L"empty.txt"), at(L"out\\empty.txt"));
-    EXPECT_TRUE(fs::is_regular_file(m_dir / "out" / "empty.txt"));
-    EXPECT_EQ(fs::file_size(m_dir / "out" / "empty.txt"), 0u);
+    std::string large(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 % 251);
+    writeFile(m_dir / "large.bin", large);
+    m_runtime.stageCopy(at(L"empty.txt"), at(L"out\\empty.txt"), at(L"out\\empty.txt.new"));
+    m_runtime.stageCopy(at(L"large.bin"), at(L"out\\large.bin"), at(L"out\\large.bin.new"));
+    EXPECT_TRUE(fs::is_regular_file(m_dir / "out" / "empty.txt.new"));
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "empty.txt.new"), 0u);
+    EXPECT_EQ(readFile(m_dir / "out" / "large.bin.new"), large);
 }
 
 struct FailedCopyCase {
@@ -133,11 +122,13 @@ struct FailedCopyCase {
 
 class FailedCopy : public FileRuntimeTest, public ::testing::WithParamInterface<FailedCopyCase> {};
 
-TEST_P(FailedCopy, LeavesThePreviousTargetWholeAndNoTemporaryFile) {
+TEST_P(FailedCopy, LeavesTheInstalledFileWholeAndNoStagedFile) {
     fs::create_directory(m_dir / "folder");
     const std::string previous("previous\0content", 16);
     writeFile(m_dir / "install" / "app.dll", previous);
-    EXPECT_THROW(m_runtime.copyFile(at(GetParam().source), at(L"install\\app.dll")), Failure);
+    EXPECT_THROW(
+        m_runtime.stageCopy(at(GetParam().source), at(L"install\\app.dll"), at(L"install\\app.dll.new")),
+        Failure);
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), previous);
     EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
 }
@@ -151,19 +142,36 @@ const FailedCopyCase kFailedCopies[] = {
 INSTANTIATE_TEST_SUITE_P(FileRuntime, FailedCopy, ::testing::ValuesIn(kFailedCopies),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FileRuntimeTest, CopyOntoAFolderFailsAndKeepsIt) {
-    writeFile(m_dir / "a.txt", "a");
-    writeFile(m_dir / "install" / "a.txt" / "inside.txt", "kept");
-    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
-    EXPECT_EQ(readFile(m_dir / "install" / "a.txt" / "inside.txt"), "kept");
-    EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"a.txt"});
-}
-
-TEST_F(FileRuntimeTest, CopyBelowAFileFails) {
+TEST_F(FileRuntimeTest, StagingBelowAFileFails) {
     writeFile(m_dir / "a.txt", "a");
     writeFile(m_dir / "install", "a file where a folder should be");
-    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
+    EXPECT_THROW(m_runtime.stageCopy(at(L"a.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new")),
+                 Failure);
     EXPECT_EQ(readFile(m_dir / "install"), "a file where a folder should be");
+}
+
+TEST_F(FileRuntimeTest, RenameReplacesTheTargetAndAFailedOneChangesNothing) {
+    writeFile(m_dir / "a.new", "new");
+    writeFile(m_dir / "a.txt", "old");
+    m_runtime.renameFile(at(L"a.new"), at(L"a.txt"));
+    EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"a.txt"});
+    EXPECT_EQ(readFile(m_dir / "a.txt"), "new");
+    EXPECT_THROW(m_runtime.renameFile(at(L"missing"), at(L"a.txt")), Failure);
+    EXPECT_EQ(readFile(m_dir / "a.txt"), "new");
+}
+
+TEST_F(FileRuntimeTest, FlushFailsForAMissingFileOrFolder) {
+    writeFile(m_dir / "a.txt", "a");
+    EXPECT_NO_THROW(m_runtime.flushFiles({at(L"a.txt")}));
+    EXPECT_NO_THROW(m_runtime.flushFolders({at(L"")}));
+    EXPECT_THROW(m_runtime.flushFiles({at(L"a.txt"), at(L"missing")}), Failure);
+    EXPECT_THROW(m_runtime.flushFolders({at(L"missing")}), Failure);
+}
+
+TEST_F(FileRuntimeTest, WrittenFileReadsBackAndAMissingOneIsNone) {
+    m_runtime.writeFile(at(L"sub\\journal"), std::string("line\n\0", 6));
+    EXPECT_EQ(m_runtime.readFile(at(L"sub\\journal")), std::string("line\n\0", 6));
+    EXPECT_EQ(m_runtime.readFile(at(L"sub\\missing")), std::nullopt);
 }
 
 }  // namespace

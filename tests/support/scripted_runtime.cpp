@@ -37,21 +37,52 @@ void ScriptedRuntime::close(FileNumber number) {
 }
 
 void ScriptedRuntime::deleteFile(const std::wstring& path) {
-    calls.push_back(L"delete " + path);
+    noteChange(L"delete " + path);
     if (refuseDeletions) throw Failure("write-protected folder");
     FileRuntime::deleteFile(path);
     deletions.push_back(path);
 }
 
-void ScriptedRuntime::copyFile(const std::wstring& source, const std::wstring& destination) {
-    calls.push_back(L"copy " + source + L" -> " + destination);
-    FileRuntime::copyFile(source, destination);
+void ScriptedRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
+                                const std::wstring& staged) {
+    noteChange(L"stage " + source + L" -> " + staged);
+    if (++m_stageCopies == failStageCopyAt) throw Failure("cannot copy: " + stageCopyError);
+    FileRuntime::stageCopy(source, destination, staged);
     copies.emplace_back(source, destination);
+}
+
+void ScriptedRuntime::writeFile(const std::wstring& path, const std::string& bytes) {
+    noteChange(L"write " + path);
+    FileRuntime::writeFile(path, bytes);
+}
+
+void ScriptedRuntime::noteChange(const std::wstring& call) {
+    calls.push_back(call);
+    if (beforeFileChange) beforeFileChange(call);
+}
+
+void ScriptedRuntime::renameFile(const std::wstring& from, const std::wstring& to) {
+    noteChange(L"rename " + from + L" -> " + to);
+    if (++m_renames == failRenameAt) throw Failure("cannot rename");
+    FileRuntime::renameFile(from, to);
+}
+
+void ScriptedRuntime::flushFiles(const std::vector<std::wstring>& paths) {
+    noteChange(L"flush " + std::to_wstring(paths.size()) + L" files");
+    if (++m_flushes == failFlushAt) throw Failure("cannot flush");
+    FileRuntime::flushFiles(paths);
+}
+
+void ScriptedRuntime::flushFolders(const std::vector<std::wstring>& folders) {
+    noteChange(L"flush " + std::to_wstring(folders.size()) + L" folders");
+    if (++m_flushes == failFlushAt) throw Failure("cannot flush");
+    FileRuntime::flushFolders(folders);
 }
 
 int ScriptedRuntime::messageBox(const std::wstring& text, int style, const std::wstring& title) {
     calls.push_back(L"box " + title);
     messages.push_back({text, title, style});
+    if (onMessage) onMessage(messages.back());
     if (answers.empty()) return defaultAnswer(style);
     const int answer = answers.front();
     answers.pop_front();

@@ -35,12 +35,23 @@ class ScriptedRuntime : public FileRuntime {
     std::deque<int> answers;
     /// When true every deletion fails, as on a write-protected folder.
     bool refuseDeletions = false;
+    /// Faults of the file services: the n-th staging copy, rename or flush (1-based) fails.
+    int failStageCopyAt = 0;
+    int failRenameAt = 0;
+    int failFlushAt = 0;
+    /// The error a failing staging copy reports (a full disk by default).
+    std::string stageCopyError = "No space left on device";
+    /// Called with the line of each call that changes files (stage, write, flush, rename, delete) before
+    /// it is made; a test stops the process there to play a crash at that very point.
+    std::function<void(const std::wstring& call)> beforeFileChange;
     /// Actions to run at the n-th processing of pending messages (1-based), e.g. a press of a button.
     std::map<int, std::function<void()>> atPendingPoint;
 
+    /// Called with each message box as it is shown, before it is answered.
+    std::function<void(const ShownMessage&)> onMessage;
     /// Every message box shown, in order.
     std::vector<ShownMessage> messages;
-    /// Every copy made, as (source, destination).
+    /// Every staging copy made, as (source, installed destination).
     std::vector<std::pair<std::wstring, std::wstring>> copies;
     /// Every deletion that removed a file.
     std::vector<std::wstring> deletions;
@@ -57,7 +68,12 @@ class ScriptedRuntime : public FileRuntime {
     std::wstring readEntry(FileNumber number) override;
     void close(FileNumber number) override;
     void deleteFile(const std::wstring& path) override;
-    void copyFile(const std::wstring& source, const std::wstring& destination) override;
+    void stageCopy(const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& staged) override;
+    void writeFile(const std::wstring& path, const std::string& bytes) override;
+    void renameFile(const std::wstring& from, const std::wstring& to) override;
+    void flushFiles(const std::vector<std::wstring>& paths) override;
+    void flushFolders(const std::vector<std::wstring>& folders) override;
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
     void processPendingMessages() override;
     [[noreturn]] void endProgram(int exitStatus) override;
@@ -66,7 +82,13 @@ class ScriptedRuntime : public FileRuntime {
     static int defaultAnswer(int style);
 
   private:
+    /// Records a call that changes files and hands it to beforeFileChange.
+    void noteChange(const std::wstring& call);
+
     int m_filesOpen = 0;
+    int m_stageCopies = 0;
+    int m_renames = 0;
+    int m_flushes = 0;
 };
 
 }  // namespace setup::test

@@ -65,6 +65,10 @@ std::string UpdateRun::registryText() const {
     return {};
 }
 
+InstallationState UpdateRun::snapshot() const {
+    return {snapshotTree(installation), snapshotTree(windowsFolder)};
+}
+
 std::vector<std::string> UpdateRun::filesInUpdateFolder() const {
     std::vector<std::string> names;
     for (const auto& item : std::filesystem::recursive_directory_iterator(updateFolder)) {

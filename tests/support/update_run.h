@@ -3,13 +3,14 @@
 #include <filesystem>
 #include <string>
 
+#include "directives/list_directives.h"
 #include "run/run_state.h"
 #include "run/session.h"
-#include "directives/list_directives.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scripted_runtime.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tree_snapshot.h"
 
 namespace setup::test {
 
@@ -37,6 +38,8 @@ class UpdateRun {
 
     /// The product registry's bytes, or empty when there is none.
     std::string registryText() const;
+    /// The installation and the registry's folder as they stand, every byte.
+    InstallationState snapshot() const;
     /// Names of the files left in the update folder, sorted, with "/" separators.
     std::vector<std::string> filesInUpdateFolder() const;
 

@@ -80,12 +80,13 @@ TEST_F(FileRuntimeTest, DeletesALinkNotItsTarget) {
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"target.txt"});
 }
 
-TEST_F(FileRuntimeTest, CopyIntoAnUnwritableFolderFails) {
+TEST_F(FileRuntimeTest, StagingIntoAnUnwritableFolderFails) {
     if (runningAsRoot()) GTEST_SKIP() << "root writes into every folder";
     writeFile(m_dir / "a.txt", "a");
     writeFile(m_dir / "install" / "a.txt", "old");
     fs::permissions(m_dir / "install", fs::perms(0555));
-    EXPECT_THROW(m_runtime.copyFile(at(L"a.txt"), at(L"install\\a.txt")), Failure);
+    EXPECT_THROW(m_runtime.stageCopy(at(L"a.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new")),
+                 Failure);
     EXPECT_EQ(readFile(m_dir / "install" / "a.txt"), "old");
 }
 
@@ -96,11 +97,72 @@ TEST_F(FileRuntimeTest, AFileNamedByAWildcardIsDeletedAlone) {
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"a.txt"});
 }
 
-TEST_F(FileRuntimeTest, CopyGetsThePermissionBits) {
-    writeFile(m_dir / "Tool.bin", "x");
-    fs::permissions(m_dir / "Tool.bin", fs::perms(0751));
-    m_runtime.copyFile(at(L"tool.bin"), at(L"install\\Tool.bin"));
-    EXPECT_EQ(fs::status(m_dir / "install" / "Tool.bin").permissions(), fs::perms(0751));
+TEST_F(FileRuntimeTest, StagesIntoANewSubfolderWithTheSourcesPermissionBits) {
+    writeFile(m_dir / "src" / "Tool.bin", std::string("\0\x01binary\r\n", 10));
+    fs::permissions(m_dir / "src" / "Tool.bin", fs::perms(0751));
+    m_runtime.stageCopy(at(L"SRC\\tool.bin"), at(L"install\\bin\\deep\\Tool.bin"),
+                        at(L"install\\bin\\deep\\Tool.bin.new"));
+    const fs::path staged = m_dir / "install" / "bin" / "deep" / "Tool.bin.new";
+    EXPECT_EQ(readFile(staged), std::string("\0\x01binary\r\n", 10));
+    EXPECT_EQ(fs::status(staged).permissions(), fs::perms(0751));
+    EXPECT_EQ(namesIn(staged.parent_path()), std::set<std::string>{"Tool.bin.new"});
+}
+
+TEST_F(FileRuntimeTest, StagedCopyTakesTheInstalledFilesModeAndOwnerAndLeavesItAlone) {
+    writeFile(m_dir / "new.txt", "new");
+    fs::permissions(m_dir / "new.txt", fs::perms(0755));
+    writeFile(m_dir / "install" / "app.cfg", "old");
+    fs::permissions(m_dir / "install" / "app.cfg", fs::perms(0440));
+    const bool canGiveAway =
+        runningAsRoot() && ::chown((m_dir / "install" / "app.cfg").c_str(), 1234, 5678) == 0;
+    m_runtime.stageCopy(at(L"new.txt"), at(L"install\\app.cfg"), at(L"install\\app.cfg.new"));
+    struct stat staged {};
+    ASSERT_EQ(::stat((m_dir / "install" / "app.cfg.new").c_str(), &staged), 0);
+    EXPECT_EQ(staged.st_mode & 07777, 0440u);
+    if (canGiveAway) {
+        EXPECT_EQ(staged.st_uid, 1234u);
+        EXPECT_EQ(staged.st_gid, 5678u);
+    }
+    EXPECT_EQ(readFile(m_dir / "install" / "app.cfg"), "old");
+    EXPECT_EQ(readFile(m_dir / "install" / "app.cfg.new"), "new");
+}
+
+TEST_F(FileRuntimeTest, StagingReplacesAFileOrLinkLeftAtTheStagedName) {
+    writeFile(m_dir / "new.txt", "new");
+    writeFile(m_dir / "elsewhere.txt", "kept");
+    fs::create_directories(m_dir / "install");
+    fs::create_symlink(m_dir / "elsewhere.txt", m_dir / "install" / "a.txt.new");
+    m_runtime.stageCopy(at(L"new.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new"));
+    EXPECT_FALSE(fs::is_symlink(m_dir / "install" / "a.txt.new"));
+    EXPECT_EQ(readFile(m_dir / "install" / "a.txt.new"), "new");
+    EXPECT_EQ(readFile(m_dir / "elsewhere.txt"), "kept");
+}
+
+TEST_F(FileRuntimeTest, ResolvesAPathToTheSpellingOnDisk) {
+    writeFile(m_dir / "install" / "Target.TXT", "old content");
+    EXPECT_EQ(m_runtime.resolvePath(at(L"INSTALL\\target.txt")),
+              fromUtf8((m_dir / "install" / "Target.TXT").string()));
+    EXPECT_EQ(m_runtime.resolvePath(at(L"install\\New.txt")),
+              fromUtf8((m_dir / "install" / "New.txt").string()));
+}
+
+TEST_F(FileRuntimeTest, FindsFilesByNameWithoutFollowingLinksOut) {
+    writeFile(m_dir / "install" / "a.old", "");
+    writeFile(m_dir / "install" / "sub" / "b.old", "");
+    writeFile(m_dir / "install" / "c.txt", "");
+    writeFile(m_dir / "outside" / "d.old", "");
+    fs::create_directory_symlink(m_dir / "outside", m_dir / "install" / "link");
+    fs::create_symlink(m_dir / "nowhere", m_dir / "install" / "dangling.old");
+    const auto old = [](const std::wstring& name) { return name.ends_with(L".old"); };
+    std::set<std::wstring> deep;
+    for (const auto& path : m_runtime.findFiles(at(L"install"), true, old)) deep.insert(path);
+    const auto onDisk = [&](const fs::path& relative) { return fromUtf8((m_dir / relative).string()); };
+    EXPECT_EQ(deep, (std::set<std::wstring>{onDisk("install/a.old"), onDisk("install/dangling.old"),
+                                            onDisk("install/sub/b.old")}));
+    EXPECT_EQ(m_runtime.findFiles(at(L"install"), false, old).size(), 2u);
+    EXPECT_TRUE(m_runtime.findFiles(at(L"missing"), true, old).empty());
+    EXPECT_TRUE(m_runtime.exists(at(L"install\\dangling.old")));
+    EXPECT_FALSE(m_runtime.exists(at(L"install\\none")));
 }
 
 }  // namespace

@@ -1,0 +1,123 @@
+// The program's real update run without windows, for scripts/bench: the core over the real file
+// services, every question answered with its default button (OK, Yes), and the progress window closed
+// with "&Terminer" as soon as it is finished. Usage: setup_bench_run <update folder>
+// (the registry is found as the program finds it: $WINDIR). Prints on the standard error the run's peak
+// memory "peak_kib" and its time from the main window's load to the end, "run_ns" (without starting the
+// process); with --pause, the pause the program makes after each file, "pause_ns".
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "app/update_sequence.h"
+#include "copy/progress_controls.h"
+#include "copy/progress_form.h"
+#include "directives/list_directives.h"
+#include "platform/file_runtime.h"
+#include "platform/text_codec.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "run/windows.h"
+
+namespace {
+
+using namespace setup;
+
+/// Answers every question with its default button and ends the process with the run's status.
+class HeadlessRuntime final : public FileRuntime {
+  public:
+    using FileRuntime::FileRuntime;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    int messageBox(const std::wstring&, int style, const std::wstring&) override {
+        return style == box::kQuestionYesNo ? box::kYes : box::kOk;
+    }
+    void processPendingMessages() override {}
+    [[noreturn]] void endProgram(int exitStatus) override {
+        closeAll();
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        const auto elapsed = std::chrono::steady_clock::now() - started;
+        std::fprintf(
+            stderr, "peak_kib %ld\nrun_ns %lld\n", usage.ru_maxrss,
+            static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count()));
+        std::fflush(stderr);
+        std::_Exit(exitStatus);
+    }
+};
+
+class NoMainWindow final : public MainWindow {
+  public:
+    std::wstring caption() const override { return m_caption; }
+    void setCaption(const std::wstring& caption) override { m_caption = caption; }
+    void maximise() override {}
+    void show() override {}
+    void PaintBackdrop() override {}
+    void unload() override {}
+
+  private:
+    std::wstring m_caption;
+};
+
+/// The progress window without a screen: loads, activates once, then presses "&Terminer".
+class NoProgressWindow final : public ProgressWindow, public ProgressControls {
+  public:
+    void attach(Session& session) { m_session = &session; }
+    void showModal() override {
+        m_form = std::make_unique<ProgressForm>(*m_session, *this);
+        m_form->Form_Load();
+        m_form->Form_Activate();
+        while (m_form) m_form->Command1_Click();
+    }
+    void unload() override { m_unloaded = std::move(m_form); }
+    int troughWidth() const override { return 6090; }
+    void setBarWidth(float) override {}
+    void setPercentCaption(const std::wstring&) override {}
+    void setStatusCaption(const std::wstring&) override {}
+    std::wstring buttonCaption() const override { return m_button; }
+    void setButtonCaption(const std::wstring& caption) override { m_button = caption; }
+    void repaintPercent() override {}
+    void repaintStatus() override {}
+
+  private:
+    Session* m_session = nullptr;
+    std::unique_ptr<ProgressForm> m_form;
+    std::unique_ptr<ProgressForm> m_unloaded;
+    std::wstring m_button = kCancelCaption;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 2 && std::strcmp(argv[1], "--pause") == 0) {
+        constexpr int kRounds = 200;
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kRounds; ++i) pauseAfterCopy();
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        std::fprintf(stderr, "pause_ns %lld\n",
+                     static_cast<long long>(
+                         std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count() / kRounds));
+        return 0;
+    }
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <update folder> | --pause\n", argv[0]);
+        return 64;
+    }
+    HeadlessRuntime runtime(fromUtf8(argv[1]));
+    RunState state;
+    NoMainWindow form1;
+    NoProgressWindow form2;
+    Session session{runtime, state, form1, form2};
+    form2.attach(session);
+    ListDirectives directives(session);
+    runtime.started = std::chrono::steady_clock::now();
+    try {
+        Form_Load(session, directives);
+    } catch (const std::exception&) {
+        runtime.endProgram(static_cast<int>(ExitStatus::Failed));
+    }
+}
