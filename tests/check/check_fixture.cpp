@@ -15,14 +15,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// The file services with copies and deletions recorded, not made, so that every list runs to its end.
+/// The file services with copies and deletions recorded, not made, so that every list runs to its end: a
+/// staged file is left empty, whether its source exists or not, for the commit to put in place.
 class RecordingRuntime final : public ScriptedRuntime {
   public:
     using ScriptedRuntime::ScriptedRuntime;
-    void copyFile(const std::wstring& source, const std::wstring&) override {
+    void stageCopy(const std::wstring& source, const std::wstring&, const std::wstring& staged) override {
         acted.push_back(L"copy " + source);
+        FileRuntime::writeFile(staged, "");
     }
-    void deleteFile(const std::wstring& path) override { acted.push_back(L"delete " + path); }
+    /// Deletions in the update folder are recorded; the update's own bookkeeping in the installation (its
+    /// journal, the saved registry) is really removed, as the run needs.
+    void deleteFile(const std::wstring& path) override {
+        if (path.starts_with(programDirectory())) {
+            acted.push_back(L"delete " + path);
+        } else {
+            ScriptedRuntime::deleteFile(path);
+        }
+    }
     std::vector<std::wstring> acted;
 };
 
