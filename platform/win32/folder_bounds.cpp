@@ -21,7 +21,9 @@ std::optional<std::wstring> finalPath(const std::wstring& path) {
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        // A name Windows cannot hold ("a|b") names nothing, as a missing one does.
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_INVALID_NAME &&
+            error != ERROR_DIRECTORY)
             throw Failure("cannot open a part of the path: Windows error " + std::to_string(error));
         // A link whose target is gone exists all the same: where it would lead cannot be told.
         if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
