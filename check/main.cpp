@@ -7,11 +7,14 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "check/dry_run.h"
 #include "check/json_report.h"
 #include "check/list_analysis.h"
 #include "check/text_report.h"
+#include "platform/path_mapping.h"
+#include "platform/program_arguments.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -29,27 +32,27 @@ const char* const kUsage =
     "refuserait.\n";
 
 struct Options {
-    std::optional<std::string> registry;
+    std::optional<std::wstring> registry;
     bool json = false;
     bool strict = false;
-    std::string folder;
+    std::wstring folder;
 };
 
-std::optional<Options> parse(int argc, char** argv) {
+std::optional<Options> parse(const std::vector<std::wstring>& arguments) {
     Options options;
     bool folderGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--json") {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring_view arg = arguments[i];
+        if (arg == L"--json") {
             options.json = true;
-        } else if (arg == "--strict") {
+        } else if (arg == L"--strict") {
             options.strict = true;
-        } else if (arg == "--registry" && i + 1 < argc) {
-            options.registry = argv[++i];
-        } else if (arg.starts_with("--registry=")) {
-            options.registry = std::string(arg.substr(11));
-        } else if (!arg.starts_with("-") && !folderGiven) {
-            options.folder = std::string(arg);
+        } else if (arg == L"--registry" && i + 1 < arguments.size()) {
+            options.registry = arguments[++i];
+        } else if (arg.starts_with(L"--registry=")) {
+            options.registry = std::wstring(arg.substr(11));
+        } else if (!arg.starts_with(L"-") && !folderGiven) {
+            options.folder = std::wstring(arg);
             folderGiven = true;
         } else {
             return std::nullopt;
@@ -61,18 +64,17 @@ std::optional<Options> parse(int argc, char** argv) {
 
 /// A path given on the command line, made absolute so that the profile layer never takes it for a bare
 /// name to look up in the Windows directory.
-std::wstring absolute(const std::string& path) {
+std::wstring absolute(const std::wstring& path) {
     std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(path), error);
-    return setup::fromUtf8(error ? path : full.string());
+    const std::filesystem::path full = std::filesystem::absolute(setup::mapPath(path), error);
+    return error ? path : setup::programPath(full);
 }
 
 /// True when this machine has a product registry where setup looks for it.
 bool defaultRegistryExists() {
     try {
         std::error_code error;
-        return std::filesystem::is_regular_file(
-            std::filesystem::path(setup::toUtf8(setup::check::defaultRegistryPath())), error);
+        return std::filesystem::is_regular_file(setup::mapPath(setup::check::defaultRegistryPath()), error);
     } catch (const std::exception&) {
         // No Windows directory can be found: there is no registry to try.
         return false;
@@ -82,12 +84,12 @@ bool defaultRegistryExists() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::optional<Options> options = parse(argc, argv);
-    if (!options) {
-        std::fputs(kUsage, stderr);
-        return kUsageStatus;
-    }
     try {
+        const std::optional<Options> options = parse(setup::programArguments(argc, argv));
+        if (!options) {
+            std::fputs(kUsage, stderr);
+            return kUsageStatus;
+        }
         using namespace setup::check;
         const ListAnalysis analysis = analyseList(absolute(options->folder));
         std::optional<DryRun> run;

@@ -7,6 +7,7 @@
 
 #include "platform/failure.h"
 #include "platform/text_codec.h"
+#include "platform/win32/system_path.h"
 
 namespace setup {
 
@@ -38,34 +39,6 @@ class Handle {
   private:
     HANDLE m_handle;
 };
-
-bool startsWith(const std::wstring& text, std::wstring_view start) {
-    return text.compare(0, start.size(), start) == 0;
-}
-
-/// The path as the wide file services take it: made absolute and normalised by the system, then written
-/// in its extended form ("\\?\C:\...", "\\?\UNC\server\share\..."), which lifts the 260-character limit
-/// whatever the system's long-path setting.
-std::wstring systemPath(const fs::path& path) {
-    const std::wstring given = path.wstring();
-    if (given.empty() || startsWith(given, L"\\\\?\\") || startsWith(given, L"\\\\.\\")) return given;
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0) fail("cannot resolve", path, ::GetLastError());
-        if (length < full.size()) {
-            full.resize(length);
-            break;
-        }
-        full.resize(length);
-    }
-    // A reserved name ("NUL", "CON", "COM1"...) stands for a device, never a file: writing there would
-    // look like a successful copy while nothing is kept.
-    if (startsWith(full, L"\\\\.\\")) fail("names a device:", path, ERROR_BAD_PATHNAME);
-    if (startsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
 
 /// The folder part of a path in extended form; empty above the root.
 std::wstring parentOf(const std::wstring& path) {

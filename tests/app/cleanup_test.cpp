@@ -111,24 +111,6 @@ TEST(CleanupAndExit, NeverDeletesOutsideTheUpdateFolder) {
     EXPECT_FALSE(fs::exists(run.updateFolder / "sub" / "inside.txt"));
 }
 
-TEST(CleanupAndExit, NeverDeletesThroughALinkLeavingTheUpdateFolder) {
-    UpdateRun run;
-    writeFile(run.root / "outside" / "keep.txt", "keep");
-    writeFile(run.installation / "kelvane.exe", "installed");
-    fs::create_directory_symlink("../outside", run.updateFolder / "dl");
-    fs::create_directory_symlink(run.installation, run.updateFolder / "install");
-    fs::create_symlink(run.root / "outside" / "keep.txt", run.updateFolder / "link.txt");
-    run.writeList(std::string("dl\\keep.txt\r\ninstall\\kelvane.exe\r\nlink.txt\r\n"));
-    run.state.exitStatus = ExitStatus::Refused;
-
-    EXPECT_EQ(run.cleanup(), 2);
-
-    EXPECT_EQ(readFile(run.root / "outside" / "keep.txt"), "keep");
-    EXPECT_EQ(readFile(run.installation / "kelvane.exe"), "installed");
-    EXPECT_FALSE(fs::is_symlink(run.updateFolder / "link.txt"))
-        << "a link named by an entry is itself removed";
-}
-
 TEST(CleanupAndExit, EmptyListStillDeletesTheListAndUnloadsBothWindows) {
     UpdateRun run;
     run.writeList(std::string());

@@ -48,7 +48,9 @@ TEST(CheckerRules, LinkOutOfTheUpdateFolderIsOutside) {
     writeFile(root / "outside" / "keep.txt", "kept");
     std::error_code error;
     std::filesystem::create_directory_symlink(root / "outside", root / "update" / "dl", error);
-    if (error) GTEST_SKIP() << "no symbolic links here";
+    // Wine answers that it made the link and makes none.
+    if (error || !std::filesystem::exists(root / "update" / "dl" / "keep.txt"))
+        GTEST_SKIP() << "no symbolic links here";
     const check::ListAnalysis analysis = check::analyseList(fromUtf8((root / "update").string()));
     EXPECT_EQ(findingsOf(analysis, {}),
               (std::vector<std::pair<std::string, std::size_t>>{{"outside-update-folder", 2}}));

@@ -128,9 +128,23 @@ TEST_F(ProgressRun, ShowsTheBarAndPercentageAsEachFileIsCopied) {
     EXPECT_EQ(m_host.form(), nullptr);  // unloaded by "&Terminer" and destroyed
 }
 
-TEST_F(ProgressRun, NothingToCopyKeepsTheDesignState) {
-    writeList(";Titre\r\n!Attention\r\n");
-    EXPECT_EQ(runToTheFinishedState(), (Snapshot{266, L"100%", kSuccess, L"&Terminer"}));
+TEST_F(ProgressRun, FinishedWindowShowsAFullBarAndAHundredPercent) {
+    struct Row {
+        const char* name;
+        std::string list;
+    };
+    const Row rows[] = {
+        {"a stamp after the file is not counted", ";Titre\r\na.txt\r\n#4.2\r\n"},
+        {"nothing to copy", ";Titre\r\n!Attention\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeList(row.list);
+        addFile("a.txt");
+        m_state.FileCount = 0;
+        m_runtime.pendingPoints = 0;
+        EXPECT_EQ(runToTheFinishedState(), (Snapshot{406, L"100%", kSuccess, L"&Terminer"}));
+    }
 }
 
 TEST_F(ProgressRun, EscapeDoesNothingAndAccessKeysPressTheButton) {

@@ -1,0 +1,45 @@
+#include "platform/win32/system_path.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "platform/failure.h"
+#include "platform/text_codec.h"
+
+namespace setup {
+
+namespace {
+
+bool startsWith(const std::wstring& text, std::wstring_view start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path, DWORD error) {
+    throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+}
+
+}  // namespace
+
+std::wstring systemPath(const std::filesystem::path& path) {
+    const std::wstring given = path.wstring();
+    if (given.empty() || startsWith(given, L"\\\\?\\") || startsWith(given, L"\\\\.\\")) return given;
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) fail("cannot resolve", path, ::GetLastError());
+        if (length < full.size()) {
+            full.resize(length);
+            break;
+        }
+        full.resize(length);
+    }
+    // A reserved name ("NUL", "CON", "COM1"...) stands for a device, never a file: writing there would
+    // look like a successful copy while nothing is kept.
+    if (startsWith(full, L"\\\\.\\")) fail("names a device:", path, ERROR_BAD_PATHNAME);
+    if (startsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+}  // namespace setup

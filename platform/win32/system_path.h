@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace setup {
+
+/// The path as the wide file services take it: made absolute and normalised by the system, then written
+/// in its extended form ("\\?\C:\...", "\\?\UNC\server\share\..."), which lifts the 260-character limit
+/// whatever the system's long-path setting. Throws Failure when the system cannot resolve it or when it
+/// names a device ("NUL", "CON"...).
+std::wstring systemPath(const std::filesystem::path& path);
+
+}  // namespace setup
