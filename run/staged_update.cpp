@@ -77,9 +77,9 @@ void rollBack(Runtime& runtime, const std::wstring& root, const Journal& journal
             if (runtime.exists(aside)) runtime.renameFile(aside, target);
         } else if (!runtime.exists(staged) && runtime.exists(target)) {
             // A new file whose staged copy is gone was renamed into place: it goes.
-            runtime.deleteFile(target);
+            runtime.removeOwnFile(target);
         }
-        if (runtime.exists(staged)) runtime.deleteFile(staged);
+        if (runtime.exists(staged)) runtime.removeOwnFile(staged);
     }
     removeCreatedFolders(runtime, root, journal.folders);
     if (registry && readRegistryBytes() != registry) restoreRegistryBytes(*registry);
@@ -97,14 +97,14 @@ void removeLeftovers(Runtime& runtime, const std::wstring& root) {
                 continue;
             }
         }
-        ignoringFailure([&] { runtime.deleteFile(path); });
+        ignoringFailure([&] { runtime.removeOwnFile(path); });
     }
     if (const std::optional<std::wstring> folder = registryFolder()) {
         const auto isTemporary = [](const std::wstring& name) {
             return name.size() == kTemporaryNameLength && name.rfind(kTemporaryPrefix, 0) == 0;
         };
         for (const std::wstring& path : runtime.findFiles(*folder, false, isTemporary)) {
-            ignoringFailure([&] { runtime.deleteFile(path); });
+            ignoringFailure([&] { runtime.removeOwnFile(path); });
         }
     }
 }
@@ -218,23 +218,23 @@ void StagedUpdate::finish(Runtime& runtime) {
     // The journal goes first and durably: while it exists, the moved-aside files are what a recovery
     // puts back.
     try {
-        runtime.deleteFile(join(m_root, kJournalName));
+        runtime.removeOwnFile(join(m_root, kJournalName));
         runtime.flushFolders({m_root});
     } catch (const std::exception&) {
         return;
     }
     for (const JournalFile& file : m_files) {
         if (file.replacing)
-            ignoringFailure([&] { runtime.deleteFile(join(m_root, file.relative) + kAsideSuffix); });
+            ignoringFailure([&] { runtime.removeOwnFile(join(m_root, file.relative) + kAsideSuffix); });
     }
-    if (m_registry) ignoringFailure([&] { runtime.deleteFile(join(m_root, kSavedRegistryName)); });
+    if (m_registry) ignoringFailure([&] { runtime.removeOwnFile(join(m_root, kSavedRegistryName)); });
 }
 
 void StagedUpdate::undo(Runtime& runtime) {
     if (m_phase == Phase::Finished || m_root.empty()) return;
     if (m_phase == Phase::Staging) {
         for (const JournalFile& file : m_files) {
-            ignoringFailure([&] { runtime.deleteFile(join(m_root, file.staged)); });
+            ignoringFailure([&] { runtime.removeOwnFile(join(m_root, file.staged)); });
         }
         m_folders.clear();
         m_files.clear();
@@ -248,9 +248,9 @@ void StagedUpdate::undo(Runtime& runtime) {
     }
     m_phase = Phase::Finished;
     const std::wstring journal = join(m_root, kJournalName);
-    if (runtime.exists(journal)) ignoringFailure([&] { runtime.deleteFile(journal); });
+    if (runtime.exists(journal)) ignoringFailure([&] { runtime.removeOwnFile(journal); });
     const std::wstring saved = join(m_root, kSavedRegistryName);
-    if (runtime.exists(saved)) ignoringFailure([&] { runtime.deleteFile(saved); });
+    if (runtime.exists(saved)) ignoringFailure([&] { runtime.removeOwnFile(saved); });
 }
 
 bool recoverInterruptedUpdate(Runtime& runtime, const std::wstring& installDir) {
@@ -265,7 +265,7 @@ bool recoverInterruptedUpdate(Runtime& runtime, const std::wstring& installDir) 
             rollBack(runtime, root, *journal, registry);
             recovered = true;
         }
-        runtime.deleteFile(journalPath);
+        runtime.removeOwnFile(journalPath);
         runtime.flushFolders({root});
     }
     removeLeftovers(runtime, root);
