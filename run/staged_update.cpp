@@ -1,7 +1,9 @@
 #include "run/staged_update.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <exception>
+#include <filesystem>
 
 #include "platform/failure.h"
 #include "platform/path_mapping.h"
@@ -127,6 +129,14 @@ std::wstring withoutTrailingSeparators(std::wstring path) {
     return path;
 }
 
+/// A relative path without "." folders and in small letters, to tell which staged copy a file system that
+/// ignores letter case has found under another spelling.
+std::wstring sameFileKey(const std::wstring& relative) {
+    std::wstring key = std::filesystem::path(relative).lexically_normal().generic_wstring();
+    std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return std::towlower(c); });
+    return key;
+}
+
 }  // namespace
 
 bool isOwnFileName(const std::wstring& name) {
@@ -152,6 +162,20 @@ void StagedUpdate::stage(Runtime& runtime, const std::wstring& installDir, const
         // The same file named twice: its staged copy is made again from the later entry.
         runtime.stageCopy(source, target, join(m_root, m_files[known->second].staged));
         return;
+    }
+    // A file not installed yet is known by its first entry's spelling alone. Where the file system takes
+    // names without regard to letter case or "." folders, a later entry that names the same file
+    // otherwise already finds a staged copy, which is that file's: it is made again from the later entry,
+    // as for the same name twice.
+    if (const std::wstring stagedHere = target + kStagedSuffix; runtime.exists(stagedHere)) {
+        const std::wstring stagedAs = sameFileKey(relativeTo(m_root, runtime.resolvePath(stagedHere)));
+        const auto known = std::find_if(m_files.begin(), m_files.end(), [&](const JournalFile& file) {
+            return sameFileKey(file.staged) == stagedAs;
+        });
+        if (known != m_files.end()) {
+            runtime.stageCopy(source, target, join(m_root, known->staged));
+            return;
+        }
     }
     // Folders the target needs are made by the commit, so nothing in the installation changes before it;
     // until then the copy waits in the deepest folder that exists, on the same file system.
