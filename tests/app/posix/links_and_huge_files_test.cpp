@@ -45,7 +45,7 @@ TEST_F(UpdateRunTest, LinkLeavingTheFoldersIsAFailedCopy) {
         EXPECT_EQ(fresh.runtime.messages,
                   (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
         EXPECT_EQ(fresh.runtime.copies.size(), 1u) << "only the entry inside the folders is copied";
-        EXPECT_EQ(installed(fresh, "aide.txt"), "aide");
+        EXPECT_EQ(installed(fresh, "aide.txt"), "<absent>") << "and its copy undone";
         EXPECT_EQ(readFile(fresh.root / "outside" / "keep.txt"), "keep");
         EXPECT_FALSE(fs::exists(fresh.installation / "dl"));
         EXPECT_FALSE(fs::exists(fresh.installation / "link.txt"));
