@@ -65,4 +65,9 @@ std::vector<std::filesystem::path> findFiles(const std::filesystem::path& folder
 /// never its target. Throws Failure.
 void removeFile(const std::filesystem::path& path);
 
+/// Removes the file at `path` as removeFile does, a read-only file too (Windows refuses to delete one
+/// otherwise; on Linux the mode never stops a removal). Throws Failure; a file that stays keeps its
+/// attributes.
+void removeFileEvenReadOnly(const std::filesystem::path& path);
+
 }  // namespace setup

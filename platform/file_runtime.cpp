@@ -101,6 +101,8 @@ void FileRuntime::flushFolders(const std::vector<std::wstring>& folders) {
     setup::flushFolders(literalPaths(folders));
 }
 
+void FileRuntime::removeOwnFile(const std::wstring& path) { removeFileEvenReadOnly(literalPath(path)); }
+
 void FileRuntime::renameFile(const std::wstring& from, const std::wstring& to) {
     renameReplacing(literalPath(from), literalPath(to));
 }

@@ -26,6 +26,7 @@ class FileRuntime : public Runtime {
     void close(FileNumber number) override;
     bool folderExists(const std::wstring& path) override;
     void deleteFile(const std::wstring& path) override;
+    void removeOwnFile(const std::wstring& path) override;
     std::wstring resolvePath(const std::wstring& path) override;
     void stageCopy(const std::wstring& source, const std::wstring& destination,
                    const std::wstring& staged) override;

@@ -66,6 +66,9 @@ class Runtime {
     virtual void flushFiles(const std::vector<std::wstring>& paths) = 0;
     /// Brings the entries of each folder of `folders` (creations, renames, removals) to stable storage.
     virtual void flushFolders(const std::vector<std::wstring>& folders) = 0;
+    /// Removes a file the update made or moved aside itself (a staged copy, a replaced file, its journal),
+    /// a read-only one too; an absent file or a folder is a failure.
+    virtual void removeOwnFile(const std::wstring& path) = 0;
     /// Renames `from` to `to` in one step, replacing a file at `to`; both lie on the same file system. On
     /// a failure both are as they were.
     virtual void renameFile(const std::wstring& from, const std::wstring& to) = 0;

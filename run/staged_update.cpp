@@ -1,7 +1,9 @@
 #include "run/staged_update.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <exception>
+#include <filesystem>
 
 #include "platform/failure.h"
 #include "platform/path_mapping.h"
@@ -77,9 +79,9 @@ void rollBack(Runtime& runtime, const std::wstring& root, const Journal& journal
             if (runtime.exists(aside)) runtime.renameFile(aside, target);
         } else if (!runtime.exists(staged) && runtime.exists(target)) {
             // A new file whose staged copy is gone was renamed into place: it goes.
-            runtime.deleteFile(target);
+            runtime.removeOwnFile(target);
         }
-        if (runtime.exists(staged)) runtime.deleteFile(staged);
+        if (runtime.exists(staged)) runtime.removeOwnFile(staged);
     }
     removeCreatedFolders(runtime, root, journal.folders);
     if (registry && readRegistryBytes() != registry) restoreRegistryBytes(*registry);
@@ -97,14 +99,14 @@ void removeLeftovers(Runtime& runtime, const std::wstring& root) {
                 continue;
             }
         }
-        ignoringFailure([&] { runtime.deleteFile(path); });
+        ignoringFailure([&] { runtime.removeOwnFile(path); });
     }
     if (const std::optional<std::wstring> folder = registryFolder()) {
         const auto isTemporary = [](const std::wstring& name) {
             return name.size() == kTemporaryNameLength && name.rfind(kTemporaryPrefix, 0) == 0;
         };
         for (const std::wstring& path : runtime.findFiles(*folder, false, isTemporary)) {
-            ignoringFailure([&] { runtime.deleteFile(path); });
+            ignoringFailure([&] { runtime.removeOwnFile(path); });
         }
     }
 }
@@ -125,6 +127,14 @@ std::wstring relativeTo(const std::wstring& root, const std::wstring& path) {
 std::wstring withoutTrailingSeparators(std::wstring path) {
     while (path.size() > 1 && isSeparator(path.back())) path.pop_back();
     return path;
+}
+
+/// A relative path without "." folders and in small letters, to tell which staged copy a file system that
+/// ignores letter case has found under another spelling.
+std::wstring sameFileKey(const std::wstring& relative) {
+    std::wstring key = std::filesystem::path(relative).lexically_normal().generic_wstring();
+    std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return std::towlower(c); });
+    return key;
 }
 
 }  // namespace
@@ -152,6 +162,20 @@ void StagedUpdate::stage(Runtime& runtime, const std::wstring& installDir, const
         // The same file named twice: its staged copy is made again from the later entry.
         runtime.stageCopy(source, target, join(m_root, m_files[known->second].staged));
         return;
+    }
+    // A file not installed yet is known by its first entry's spelling alone. Where the file system takes
+    // names without regard to letter case or "." folders, a later entry that names the same file
+    // otherwise already finds a staged copy, which is that file's: it is made again from the later entry,
+    // as for the same name twice.
+    if (const std::wstring stagedHere = target + kStagedSuffix; runtime.exists(stagedHere)) {
+        const std::wstring stagedAs = sameFileKey(relativeTo(m_root, runtime.resolvePath(stagedHere)));
+        const auto known = std::find_if(m_files.begin(), m_files.end(), [&](const JournalFile& file) {
+            return sameFileKey(file.staged) == stagedAs;
+        });
+        if (known != m_files.end()) {
+            runtime.stageCopy(source, target, join(m_root, known->staged));
+            return;
+        }
     }
     // Folders the target needs are made by the commit, so nothing in the installation changes before it;
     // until then the copy waits in the deepest folder that exists, on the same file system.
@@ -218,23 +242,23 @@ void StagedUpdate::finish(Runtime& runtime) {
     // The journal goes first and durably: while it exists, the moved-aside files are what a recovery
     // puts back.
     try {
-        runtime.deleteFile(join(m_root, kJournalName));
+        runtime.removeOwnFile(join(m_root, kJournalName));
         runtime.flushFolders({m_root});
     } catch (const std::exception&) {
         return;
     }
     for (const JournalFile& file : m_files) {
         if (file.replacing)
-            ignoringFailure([&] { runtime.deleteFile(join(m_root, file.relative) + kAsideSuffix); });
+            ignoringFailure([&] { runtime.removeOwnFile(join(m_root, file.relative) + kAsideSuffix); });
     }
-    if (m_registry) ignoringFailure([&] { runtime.deleteFile(join(m_root, kSavedRegistryName)); });
+    if (m_registry) ignoringFailure([&] { runtime.removeOwnFile(join(m_root, kSavedRegistryName)); });
 }
 
 void StagedUpdate::undo(Runtime& runtime) {
     if (m_phase == Phase::Finished || m_root.empty()) return;
     if (m_phase == Phase::Staging) {
         for (const JournalFile& file : m_files) {
-            ignoringFailure([&] { runtime.deleteFile(join(m_root, file.staged)); });
+            ignoringFailure([&] { runtime.removeOwnFile(join(m_root, file.staged)); });
         }
         m_folders.clear();
         m_files.clear();
@@ -248,9 +272,9 @@ void StagedUpdate::undo(Runtime& runtime) {
     }
     m_phase = Phase::Finished;
     const std::wstring journal = join(m_root, kJournalName);
-    if (runtime.exists(journal)) ignoringFailure([&] { runtime.deleteFile(journal); });
+    if (runtime.exists(journal)) ignoringFailure([&] { runtime.removeOwnFile(journal); });
     const std::wstring saved = join(m_root, kSavedRegistryName);
-    if (runtime.exists(saved)) ignoringFailure([&] { runtime.deleteFile(saved); });
+    if (runtime.exists(saved)) ignoringFailure([&] { runtime.removeOwnFile(saved); });
 }
 
 bool recoverInterruptedUpdate(Runtime& runtime, const std::wstring& installDir) {
@@ -265,7 +289,7 @@ bool recoverInterruptedUpdate(Runtime& runtime, const std::wstring& installDir) 
             rollBack(runtime, root, *journal, registry);
             recovered = true;
         }
-        runtime.deleteFile(journalPath);
+        runtime.removeOwnFile(journalPath);
         runtime.flushFolders({root});
     }
     removeLeftovers(runtime, root);

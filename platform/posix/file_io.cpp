@@ -317,4 +317,6 @@ void removeFile(const fs::path& path) {
     }
 }
 
+void removeFileEvenReadOnly(const fs::path& path) { removeFile(path); }
+
 }  // namespace setup

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "platform/failure.h"
 #include "platform/text_codec.h"
@@ -163,6 +165,90 @@ DWORD keptAttributes(DWORD attributes) {
     return kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept;
 }
 
+/// The file a write must not go through: a read-only file, a link or anything else at `path` is removed
+/// first, so the new file is created afresh with its missing parent folders.
+HANDLE createFresh(const std::wstring& target, const fs::path& shown) {
+    createDirectories(parentOf(target), shown.parent_path());
+    if (const DWORD existing = ::GetFileAttributesW(target.c_str()); existing != INVALID_FILE_ATTRIBUTES) {
+        if ((existing & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            fail("cannot replace the folder", shown, ERROR_DIRECTORY);
+        ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!::DeleteFileW(target.c_str()) && !isMissing(::GetLastError()))
+            fail("cannot remove", shown, ::GetLastError());
+    }
+    HANDLE handle = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) fail("cannot create", shown, ::GetLastError());
+    return handle;
+}
+
+/// Copies the rest of `in` to `out` through a large buffer: the fewest calls into the system, and the
+/// copy runs on handles already checked, never on a name that could meanwhile lead elsewhere.
+void copyContent(HANDLE in, HANDLE out, const fs::path& source, const fs::path& destination) {
+    constexpr DWORD kBuffer = DWORD{1} << 20;
+    const std::unique_ptr<char[]> buffer(new char[kBuffer]);
+    while (const std::size_t count = readSome(in, buffer.get(), kBuffer, source))
+        writeAll(out, buffer.get(), count, destination);
+}
+
+/// True for a file that is neither a folder nor a link.
+bool isRegular(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+/// Opens `target` for writing to flush it. A read-only file refuses writers: its attribute is lifted for
+/// the open only, the handle keeping its access once the attribute is back.
+HANDLE openForFlush(const std::wstring& target, const fs::path& shown) {
+    constexpr DWORD kSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE handle = ::CreateFileW(target.c_str(), GENERIC_WRITE, kSharing, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) return handle;
+    const DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (error != ERROR_ACCESS_DENIED || !isRegular(attributes) || (attributes & FILE_ATTRIBUTE_READONLY) == 0)
+        fail("cannot open", shown, error);
+    if (!::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+        fail("cannot open", shown, error);
+    handle = ::CreateFileW(target.c_str(), GENERIC_WRITE, kSharing, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const DWORD openError = ::GetLastError();
+    ::SetFileAttributesW(target.c_str(), attributes);
+    if (handle == INVALID_HANDLE_VALUE) fail("cannot open", shown, openError);
+    return handle;
+}
+
+/// Lists `directory` (in extended form) into `found`, descending into subfolders when `recursive` but
+/// never into a link or junction. `shown` is the folder as the caller named it; the files found are named
+/// below it. A missing top folder has no files.
+void listFiles(const std::wstring& directory, const fs::path& shown, bool recursive, bool top,
+               const std::function<bool(const std::wstring& name)>& keep, std::vector<fs::path>& found) {
+    WIN32_FIND_DATAW entry{};
+    HANDLE search = ::FindFirstFileExW((directory + L"\\*").c_str(), FindExInfoBasic, &entry,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (top && isMissing(error)) return;
+        fail("cannot list the folder", shown, error);
+    }
+    std::vector<std::wstring> folders;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            if (recursive && (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+                folders.push_back(name);
+        } else if (keep(name)) {
+            found.push_back(shown / name);
+        }
+    } while (::FindNextFileW(search, &entry));
+    const DWORD error = ::GetLastError();
+    ::FindClose(search);
+    if (error != ERROR_NO_MORE_FILES) fail("cannot list the folder", shown, error);
+    for (const std::wstring& name : folders)
+        listFiles(directory + L"\\" + name, shown / name, recursive, false, keep, found);
+}
+
 }  // namespace
 
 std::string readWholeFile(const fs::path& path) {
@@ -193,15 +279,120 @@ void replaceFileAtomically(const fs::path& path, const std::string& bytes) {
                             [&](HANDLE file) { writeAll(file, bytes.data(), bytes.size(), path); });
 }
 
-void copyFileAtomically(const fs::path& source, const fs::path& destination) {
+void stageFileCopy(const fs::path& source, const fs::path& installed, const fs::path& staged) {
     Handle in(openRegularForReading(source));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(in.get(), &info)) fail("cannot examine", source, ::GetLastError());
-    replaceThroughTemporary(destination, keptAttributes(info.dwFileAttributes), [&](HANDLE out) {
-        char buffer[65536];
-        while (const std::size_t count = readSome(in.get(), buffer, sizeof buffer, source))
-            writeAll(out, buffer, count, destination);
-    });
+    BY_HANDLE_FILE_INFORMATION sourceInfo{};
+    if (!::GetFileInformationByHandle(in.get(), &sourceInfo))
+        fail("cannot examine", source, ::GetLastError());
+    const DWORD installedAttributes = ::GetFileAttributesW(systemPath(installed).c_str());
+    const DWORD attributes =
+        keptAttributes(isRegular(installedAttributes) ? installedAttributes : sourceInfo.dwFileAttributes);
+    const std::wstring target = systemPath(staged);
+    Handle out(createFresh(target, staged));
+    try {
+        copyContent(in.get(), out.get(), source, staged);
+        if (!out.release()) fail("cannot close", staged, ::GetLastError());
+        if (attributes != FILE_ATTRIBUTE_NORMAL && !::SetFileAttributesW(target.c_str(), attributes))
+            fail("cannot set the attributes of", staged, ::GetLastError());
+    } catch (...) {
+        if (out.get() != INVALID_HANDLE_VALUE) out.release();
+        removeTemporary(target);
+        throw;
+    }
+}
+
+void writeFileUnflushed(const fs::path& path, const std::string& bytes) {
+    const std::wstring target = systemPath(path);
+    Handle out(createFresh(target, path));
+    try {
+        writeAll(out.get(), bytes.data(), bytes.size(), path);
+        if (!out.release()) fail("cannot close", path, ::GetLastError());
+    } catch (...) {
+        if (out.get() != INVALID_HANDLE_VALUE) out.release();
+        removeTemporary(target);
+        throw;
+    }
+}
+
+void flushFiles(const std::vector<fs::path>& paths) {
+    // Windows has no flush of a whole volume for an ordinary user: each file is flushed on its own.
+    for (const fs::path& path : paths) {
+        Handle file(openForFlush(systemPath(path), path));
+        if (!::FlushFileBuffers(file.get())) fail("cannot flush", path, ::GetLastError());
+    }
+}
+
+void flushFolders(const std::vector<fs::path>& folders) {
+    constexpr DWORD kSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    for (const fs::path& folder : folders) {
+        const std::wstring target = systemPath(folder);
+        const DWORD attributes = ::GetFileAttributesW(target.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) fail("cannot open the folder", folder, ::GetLastError());
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) fail("not a folder:", folder, ERROR_DIRECTORY);
+        // NTFS writes a folder's entries back when its handle is flushed; a file system or a user that
+        // refuses the open or the flush already wrote them through, the renames being made with
+        // MOVEFILE_WRITE_THROUGH.
+        Handle handle(::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, kSharing, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (handle.get() == INVALID_HANDLE_VALUE) {
+            if (isMissing(::GetLastError())) fail("cannot open the folder", folder, ::GetLastError());
+            continue;
+        }
+        ::FlushFileBuffers(handle.get());
+    }
+}
+
+void renameReplacing(const fs::path& from, const fs::path& to) {
+    const std::wstring source = systemPath(from);
+    const std::wstring target = systemPath(to);
+    constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (::MoveFileExW(source.c_str(), target.c_str(), kFlags)) return;
+    DWORD error = ::GetLastError();
+    // Windows refuses to replace a read-only file where a rename elsewhere would not: the commit puts a
+    // moved-aside read-only file back over its replacement, so the attribute is lifted for the move and
+    // given back when the move fails.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (error == ERROR_ACCESS_DENIED && isRegular(attributes) &&
+        (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        ::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        if (::MoveFileExW(source.c_str(), target.c_str(), kFlags)) return;
+        error = ::GetLastError();
+        ::SetFileAttributesW(target.c_str(), attributes);
+    }
+    fail("cannot rename " + toUtf8(from.wstring()) + " to", to, error);
+}
+
+void createFolder(const fs::path& path) {
+    const std::wstring target = systemPath(path);
+    if (::CreateDirectoryW(target.c_str(), nullptr)) return;
+    const DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return;
+    }
+    fail("cannot create the folder", path, error);
+}
+
+void removeEmptyFolder(const fs::path& path) {
+    if (!::RemoveDirectoryW(systemPath(path).c_str()))
+        fail("cannot remove the folder", path, ::GetLastError());
+}
+
+bool existsNoFollow(const fs::path& path) {
+    try {
+        // The attributes of a link or junction are its own: the query never goes to its target.
+        return ::GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
+std::vector<fs::path> findFiles(const fs::path& folder, bool recursive,
+                                const std::function<bool(const std::wstring& name)>& keep) {
+    std::vector<fs::path> found;
+    listFiles(systemPath(folder), folder, recursive, true, keep, found);
+    return found;
 }
 
 void removeFile(const fs::path& path) {
@@ -211,6 +402,24 @@ void removeFile(const fs::path& path) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         throw Failure("will not delete the folder " + toUtf8(path.wstring()));
     if (!::DeleteFileW(target.c_str())) fail("cannot delete", path, ::GetLastError());
+}
+
+void removeFileEvenReadOnly(const fs::path& path) {
+    const std::wstring target = systemPath(path);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+        removeFile(path);
+        return;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        throw Failure("will not delete the folder " + toUtf8(path.wstring()));
+    if (!::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+        fail("cannot delete", path, ::GetLastError());
+    if (!::DeleteFileW(target.c_str())) {
+        const DWORD error = ::GetLastError();
+        ::SetFileAttributesW(target.c_str(), attributes);
+        fail("cannot delete", path, error);
+    }
 }
 
 }  // namespace setup

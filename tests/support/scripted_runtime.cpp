@@ -43,6 +43,13 @@ void ScriptedRuntime::deleteFile(const std::wstring& path) {
     deletions.push_back(path);
 }
 
+void ScriptedRuntime::removeOwnFile(const std::wstring& path) {
+    noteChange(L"delete " + path);
+    if (refuseDeletions) throw Failure("write-protected folder");
+    FileRuntime::removeOwnFile(path);
+    deletions.push_back(path);
+}
+
 void ScriptedRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
                                 const std::wstring& staged) {
     noteChange(L"stage " + source + L" -> " + staged);

@@ -68,6 +68,7 @@ class ScriptedRuntime : public FileRuntime {
     std::wstring readEntry(FileNumber number) override;
     void close(FileNumber number) override;
     void deleteFile(const std::wstring& path) override;
+    void removeOwnFile(const std::wstring& path) override;
     void stageCopy(const std::wstring& source, const std::wstring& destination,
                    const std::wstring& staged) override;
     void writeFile(const std::wstring& path, const std::string& bytes) override;

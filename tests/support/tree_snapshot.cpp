@@ -1,7 +1,6 @@
 #include "tests/support/tree_snapshot.h"
 
-#include <sys/stat.h>
-
+#include "tests/support/file_metadata.h"
 #include "tests/support/temp_dir.h"
 
 namespace setup::test {
@@ -14,15 +13,13 @@ Tree snapshotTree(const fs::path& folder) {
     for (auto it = fs::recursive_directory_iterator(folder, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         const std::string relative = it->path().lexically_relative(folder).generic_string();
-        struct stat st {};
-        ::lstat(it->path().c_str(), &st);
-        if (S_ISDIR(st.st_mode)) {
+        const fs::file_type type = fs::symlink_status(it->path(), error).type();
+        if (type == fs::file_type::directory) {
             tree[relative] = "<folder>";
-        } else if (S_ISLNK(st.st_mode)) {
-            tree[relative] = "<link> " + fs::read_symlink(it->path()).string();
+        } else if (type == fs::file_type::symlink) {
+            tree[relative] = "<link> " + fs::read_symlink(it->path(), error).string();
         } else {
-            tree[relative] = readFile(it->path()) + "|mode " + std::to_string(st.st_mode & 07777) +
-                             " owner " + std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid);
+            tree[relative] = readFile(it->path()) + "|" + fileMetadata(it->path());
         }
     }
     return tree;

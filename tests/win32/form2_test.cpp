@@ -56,9 +56,10 @@ class RecordingRuntime : public ScriptedRuntime {
     using ScriptedRuntime::ScriptedRuntime;
     std::function<void()> beforeCopy;
 
-    void copyFile(const std::wstring& source, const std::wstring& destination) override {
+    void stageCopy(const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& staged) override {
         if (beforeCopy) beforeCopy();
-        ScriptedRuntime::copyFile(source, destination);
+        ScriptedRuntime::stageCopy(source, destination, staged);
     }
 };
 

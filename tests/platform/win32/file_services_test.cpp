@@ -40,16 +40,19 @@ struct HeldCase {
 
 class HeldDestination : public FileRuntimeTest, public ::testing::WithParamInterface<HeldCase> {};
 
-TEST_P(HeldDestination, IsAFailedCopyAndStaysWhole) {
+TEST_P(HeldDestination, RefusesTheCommitsRenamesAndStaysWhole) {
     writeFile(m_dir / "new.dll", "new content");
     writeFile(m_dir / "install" / "app.dll", "previous");
     {
         const HeldOpen other(m_dir / "install" / "app.dll", GetParam().access, GetParam().sharing);
         ASSERT_TRUE(other.isOpen());
-        EXPECT_THROW(m_runtime.copyFile(at(L"new.dll"), at(L"install\\app.dll")), Failure);
+        m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
+        EXPECT_THROW(m_runtime.renameFile(at(L"install\\app.dll"), at(L"install\\app.dll.old")), Failure);
+        EXPECT_THROW(m_runtime.renameFile(at(L"install\\app.dll.new"), at(L"install\\app.dll")), Failure);
     }
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), "previous");
-    EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
+    EXPECT_EQ(readFile(m_dir / "install" / "app.dll.new"), "new content");
+    EXPECT_EQ(namesIn(m_dir / "install"), (std::set<std::string>{"app.dll", "app.dll.new"}));
 }
 
 const HeldCase kHeldCases[] = {
@@ -61,37 +64,95 @@ const HeldCase kHeldCases[] = {
 INSTANTIATE_TEST_SUITE_P(Win32FileServices, HeldDestination, ::testing::ValuesIn(kHeldCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FileRuntimeTest, SourceLockedByAnotherProgramIsAFailedCopy) {
+TEST_F(FileRuntimeTest, SourceLockedByAnotherProgramStagesNothing) {
     writeFile(m_dir / "new.dll", "new content");
     writeFile(m_dir / "install" / "app.dll", "previous");
     const HeldOpen other(m_dir / "new.dll", GENERIC_WRITE, 0);
     ASSERT_TRUE(other.isOpen());
-    EXPECT_THROW(m_runtime.copyFile(at(L"new.dll"), at(L"install\\app.dll")), Failure);
+    EXPECT_THROW(m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new")),
+                 Failure);
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), "previous");
     EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
 }
 
-TEST_F(FileRuntimeTest, ReadOnlyDestinationIsAFailedCopyAndStaysWhole) {
+bool isReadOnly(const fs::path& path) {
+    return (::GetFileAttributesW(path.wstring().c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void setReadOnly(const fs::path& path, bool readOnly) {
+    ASSERT_TRUE(::SetFileAttributesW(path.wstring().c_str(),
+                                     readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL));
+}
+
+/// A read-only installed file goes through a whole commit and its undo: staged read-only like it, flushed,
+/// moved aside, replaced, then put back over its read-only replacement.
+TEST_F(FileRuntimeTest, ReadOnlyInstalledFileIsReplacedAndPutBack) {
     writeFile(m_dir / "new.dll", "new content");
     writeFile(m_dir / "install" / "app.dll", "previous");
-    const std::wstring target = (m_dir / "install" / "app.dll").wstring();
-    ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_THROW(m_runtime.copyFile(at(L"new.dll"), at(L"install\\app.dll")), Failure);
-    EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), "previous");
+    const fs::path installed = m_dir / "install" / "app.dll";
+    setReadOnly(installed, true);
+
+    m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
+    EXPECT_TRUE(isReadOnly(m_dir / "install" / "app.dll.new"));
+    m_runtime.flushFiles({at(L"install\\app.dll.new")});
+    m_runtime.renameFile(at(L"install\\app.dll"), at(L"install\\app.dll.old"));
+    m_runtime.renameFile(at(L"install\\app.dll.new"), at(L"install\\app.dll"));
+    EXPECT_EQ(readFile(installed), "new content");
+    EXPECT_TRUE(isReadOnly(installed));
+
+    m_runtime.renameFile(at(L"install\\app.dll.old"), at(L"install\\app.dll"));
+    EXPECT_EQ(readFile(installed), "previous");
+    EXPECT_TRUE(isReadOnly(installed));
     EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
-    ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    setReadOnly(installed, false);
 }
 
-TEST_F(FileRuntimeTest, AReadOnlySourceGivesAReadOnlyCopy) {
+TEST_F(FileRuntimeTest, FailedRenameOverAReadOnlyFileLeavesItReadOnly) {
+    writeFile(m_dir / "install" / "app.dll", "previous");
+    writeFile(m_dir / "install" / "app.dll.new", "new content");
+    const fs::path installed = m_dir / "install" / "app.dll";
+    setReadOnly(installed, true);
+    {
+        const HeldOpen other(installed, GENERIC_READ, FILE_SHARE_READ);
+        ASSERT_TRUE(other.isOpen());
+        EXPECT_THROW(m_runtime.renameFile(at(L"install\\app.dll.new"), at(L"install\\app.dll")), Failure);
+    }
+    EXPECT_EQ(readFile(installed), "previous");
+    EXPECT_TRUE(isReadOnly(installed));
+    EXPECT_EQ(readFile(m_dir / "install" / "app.dll.new"), "new content");
+    setReadOnly(installed, false);
+}
+
+TEST_F(FileRuntimeTest, AReadOnlySourceGivesAReadOnlyStagedCopyOfANewFile) {
     writeFile(m_dir / "new.dll", "new content");
-    const std::wstring source = (m_dir / "new.dll").wstring();
-    ASSERT_TRUE(::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY));
-    m_runtime.copyFile(at(L"new.dll"), at(L"install\\app.dll"));
-    const std::wstring copy = (m_dir / "install" / "app.dll").wstring();
-    EXPECT_NE(::GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), "new content");
-    ::SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+    setReadOnly(m_dir / "new.dll", true);
+    m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
+    const fs::path copy = m_dir / "install" / "app.dll.new";
+    EXPECT_TRUE(isReadOnly(copy));
+    EXPECT_EQ(readFile(copy), "new content");
+    setReadOnly(m_dir / "new.dll", false);
+    setReadOnly(copy, false);
+}
+
+TEST_F(FileRuntimeTest, StagingOverALeftoverReadOnlyCopyReplacesIt) {
+    writeFile(m_dir / "new.dll", "new content");
+    writeFile(m_dir / "install" / "app.dll.new", "left by a stopped run");
+    setReadOnly(m_dir / "install" / "app.dll.new", true);
+    m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
+    EXPECT_EQ(readFile(m_dir / "install" / "app.dll.new"), "new content");
+    EXPECT_FALSE(isReadOnly(m_dir / "install" / "app.dll.new"));
+}
+
+TEST_F(FileRuntimeTest, FoldersAreCreatedFlushedAndRemoved) {
+    m_runtime.createFolder(at(L"modules"));
+    m_runtime.createFolder(at(L"modules"));
+    EXPECT_NO_THROW(m_runtime.flushFolders({at(L""), at(L"modules")}));
+    writeFile(m_dir / "modules" / "a.dll", "a");
+    EXPECT_THROW(m_runtime.removeFolder(at(L"modules")), Failure);
+    m_runtime.deleteFile(at(L"modules\\a.dll"));
+    m_runtime.removeFolder(at(L"modules"));
+    EXPECT_FALSE(m_runtime.exists(at(L"modules")));
+    EXPECT_THROW(m_runtime.removeFolder(at(L"modules")), Failure);
 }
 
 TEST_F(FileRuntimeTest, DeletionOfAFileHeldOpenFailsAndKeepsIt) {
@@ -111,6 +172,19 @@ TEST_F(FileRuntimeTest, DeletionOfAReadOnlyFileFailsAndKeepsIt) {
     EXPECT_THROW(m_runtime.deleteFile(at(L"setup.lst")), Failure);
     EXPECT_EQ(readFile(m_dir / "setup.lst"), "a");
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FileRuntimeTest, TheUpdatesOwnReadOnlyFileIsRemovedUnlessHeldOpen) {
+    writeFile(m_dir / "app.dll.old", "previous");
+    setReadOnly(m_dir / "app.dll.old", true);
+    {
+        const HeldOpen other(m_dir / "app.dll.old", GENERIC_READ, FILE_SHARE_READ);
+        ASSERT_TRUE(other.isOpen());
+        EXPECT_THROW(m_runtime.removeOwnFile(at(L"app.dll.old")), Failure);
+    }
+    EXPECT_TRUE(isReadOnly(m_dir / "app.dll.old"));
+    m_runtime.removeOwnFile(at(L"app.dll.old"));
+    EXPECT_FALSE(m_runtime.exists(at(L"app.dll.old")));
 }
 
 struct NameCase {
@@ -137,11 +211,18 @@ void removeEmptyFolders(const std::wstring& path, const std::wstring& base) {
 
 class NamesAndLengths : public FileRuntimeTest, public ::testing::WithParamInterface<NameCase> {};
 
-TEST_P(NamesAndLengths, CopyReadAndDelete) {
+TEST_P(NamesAndLengths, StageCommitFindReadAndDelete) {
     const std::wstring folder = GetParam().relative;
     writeFile(m_dir / "setup.lst", "\"entry\",x\r\n");
-    m_runtime.copyFile(at(L"setup.lst"), at(folder + L"\\setup.lst"));
-    m_runtime.copyFile(at(folder + L"\\setup.lst"), at(folder + L"\\copy of setup.lst"));
+    const auto install = [&](const std::wstring& source, const std::wstring& name) {
+        m_runtime.stageCopy(at(source), at(folder + L"\\" + name), at(folder + L"\\" + name + L".new"));
+        m_runtime.flushFiles({at(folder + L"\\" + name + L".new")});
+        m_runtime.renameFile(at(folder + L"\\" + name + L".new"), at(folder + L"\\" + name));
+        m_runtime.flushFolders({at(folder)});
+    };
+    install(L"setup.lst", L"setup.lst");
+    install(folder + L"\\setup.lst", L"copy of setup.lst");
+    EXPECT_EQ(m_runtime.findFiles(at(folder), false, [](const std::wstring&) { return true; }).size(), 2u);
 
     const FileNumber number = m_runtime.freeFileNumber();
     m_runtime.openForInput(number, at(folder + L"\\COPY OF SETUP.LST"));
@@ -150,8 +231,8 @@ TEST_P(NamesAndLengths, CopyReadAndDelete) {
 
     m_runtime.deleteFile(at(folder + L"\\setup.lst"));
     m_runtime.deleteFile(at(folder + L"\\copy of setup.lst"));
-    EXPECT_FALSE(FileExists(m_runtime, at(folder + L"\\setup.lst")));
-    EXPECT_FALSE(FileExists(m_runtime, at(folder + L"\\copy of setup.lst")));
+    EXPECT_FALSE(m_runtime.exists(at(folder + L"\\setup.lst")));
+    EXPECT_FALSE(m_runtime.exists(at(folder + L"\\copy of setup.lst")));
     removeEmptyFolders(at(folder), m_dir.path().wstring());
 }
 
@@ -197,7 +278,9 @@ class DeviceDestination : public FileRuntimeTest, public ::testing::WithParamInt
 
 TEST_P(DeviceDestination, IsAFailedCopyNotASilentWriteToTheDevice) {
     writeFile(m_dir / "new.dll", "new content");
-    EXPECT_THROW(m_runtime.copyFile(at(L"new.dll"), at(GetParam().destination)), Failure);
+    EXPECT_THROW(m_runtime.stageCopy(at(L"new.dll"), at(GetParam().destination), at(GetParam().destination)),
+                 Failure);
+    EXPECT_THROW(m_runtime.writeFile(at(GetParam().destination), "bytes"), Failure);
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"new.dll"});
 }
 
