@@ -1,5 +1,6 @@
 #include "registry/product_registry.h"
 
+#include <filesystem>
 #include <string>
 
 #include "platform/failure.h"
@@ -12,7 +13,16 @@
 namespace setup {
 
 namespace {
+
 constexpr std::size_t kReadBufferSize = 255;
+
+/// Where the product registry lives, by the rule of every read and write.
+std::filesystem::path registryPlace() {
+    const auto path = profileFilePath(toAnsi(kRegistryReadName));
+    if (!path) throw Failure("the product registry has no place");
+    return *path;
+}
+
 }  // namespace
 
 std::wstring ReadProfileValue(std::wstring fileName, std::wstring section, std::wstring key) {
@@ -34,11 +44,7 @@ bool writeVersion(const std::wstring& section, const std::wstring& version) {
     return writePrivateProfileString(toAnsi(section), "Version", toAnsi(version), fileName);
 }
 
-std::optional<std::string> readRegistryBytes() {
-    const auto path = profileFilePath(toAnsi(kRegistryReadName));
-    if (!path) throw Failure("the product registry has no place");
-    return readFileIfPresent(*path);
-}
+std::optional<std::string> readRegistryBytes() { return readFileIfPresent(registryPlace()); }
 
 std::optional<std::wstring> registryFolder() {
     const auto path = profileFilePath(toAnsi(kRegistryReadName));
@@ -46,10 +52,6 @@ std::optional<std::wstring> registryFolder() {
     return programPath(path->parent_path());
 }
 
-void restoreRegistryBytes(const std::string& bytes) {
-    const auto path = profileFilePath(toAnsi(kRegistryReadName));
-    if (!path) throw Failure("the product registry has no place");
-    replaceFileAtomically(*path, bytes);
-}
+void restoreRegistryBytes(const std::string& bytes) { replaceFileAtomically(registryPlace(), bytes); }
 
 }  // namespace setup

@@ -46,16 +46,8 @@ std::size_t getPrivateProfileString(std::string_view section, std::string_view k
 }
 
 bool profileFileExists(std::string_view fileName) {
-    try {
-        const std::optional<std::filesystem::path> path = profilePath(fileName);
-        std::error_code error;
-        return path &&
-               std::filesystem::symlink_status(*path, error).type() !=
-                   std::filesystem::file_type::not_found &&
-               !error;
-    } catch (const std::exception&) {
-        return false;
-    }
+    const std::optional<std::filesystem::path> path = profileFilePath(fileName);
+    return path && existsNoFollow(*path);
 }
 
 std::optional<std::filesystem::path> profileFilePath(std::string_view fileName) {
