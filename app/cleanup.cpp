@@ -58,11 +58,13 @@ void CleanupAndExit(Session& session) {
     Runtime& runtime = session.runtime;
     // Any end but a completed update puts the installation and the registry back first.
     session.state.update.undo(runtime);
-    deleteShippedFiles(runtime, session.state);
-    ignoringFailure([&] {
-        std::wstring directory = runtime.programDirectory();
-        runtime.deleteFile(WithTrailingBackslash(directory) + L"Setup.lst");
-    });
+    if (!session.state.keepUpdateFolder) {
+        deleteShippedFiles(runtime, session.state);
+        ignoringFailure([&] {
+            std::wstring directory = runtime.programDirectory();
+            runtime.deleteFile(WithTrailingBackslash(directory) + L"Setup.lst");
+        });
+    }
     ignoringFailure([&] { session.form1.unload(); });
     ignoringFailure([&] { session.form2.unload(); });
     runtime.endProgram(static_cast<int>(session.state.exitStatus));

@@ -131,4 +131,7 @@ EntryReader& FileRuntime::openFile(FileNumber number) {
     return *file.reader;
 }
 
+// Placeholder until the system lock lands: every run may go ahead.
+bool FileRuntime::lockInstallation(const std::wstring&) { return true; }
+
 }  // namespace setup

@@ -38,6 +38,7 @@ class FileRuntime : public Runtime {
     void createFolder(const std::wstring& path) override;
     void removeFolder(const std::wstring& path) override;
     bool exists(const std::wstring& path) override;
+    bool lockInstallation(const std::wstring& folder) override;
     std::vector<std::wstring> findFiles(const std::wstring& folder, bool recursive,
                                         const std::function<bool(const std::wstring& name)>& keep) override;
 

@@ -84,6 +84,13 @@ class Runtime {
         const std::wstring& folder, bool recursive,
         const std::function<bool(const std::wstring& name)>& keep) = 0;
 
+    /// Takes the exclusive lock that keeps a second run off the installation `folder` until the program
+    /// ends (the system releases it if the process dies). False when another process holds it. Throws
+    /// Failure when the lock cannot be taken for another reason.
+    virtual bool lockInstallation(const std::wstring& folder) = 0;
+
+    /// Records one event of the run for an administrator's log; does nothing where no log was asked for.
+    virtual void logEvent(const std::wstring& event) { (void)event; }
     /// Shows a modal message box and answers the button pressed (box::kOk, kCancel, kYes, kNo).
     virtual int messageBox(const std::wstring& text, int style, const std::wstring& title) = 0;
     /// Handles every window message already queued, then returns.

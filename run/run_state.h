@@ -24,6 +24,9 @@ struct RunState {
     std::int16_t FileCount = 0;                  ///< the progress total: the file entries the copy acts on
     ExitStatus exitStatus = ExitStatus::Failed;  ///< set by each path before the run ends
     StagedUpdate update;                         ///< the update's files, staged, then committed
+    /// True when the cleanup must leave the update folder as it is: the update could not start (another
+    /// run holds the installation, the update lies inside it, its files are damaged) and may be run again.
+    bool keepUpdateFolder = false;
 };
 
 }  // namespace setup
