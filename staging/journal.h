@@ -1,0 +1,61 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace setup {
+
+/// One file of the installation an update writes, as its journal names it. Its staged copy is
+/// `relative` + kStagedSuffix and, when it replaces a file, the installed file is moved aside to
+/// `relative` + kAsideSuffix.
+struct JournalFile {
+    std::wstring relative;  ///< below the installation, "/" between components
+    bool replacing = false;
+    bool operator==(const JournalFile&) const = default;
+};
+
+/// A registry value an update stamps, with the value it had before (nullopt: the key was absent).
+struct JournalValue {
+    std::wstring section;
+    std::wstring key;
+    std::optional<std::wstring> before;
+    bool operator==(const JournalValue&) const = default;
+};
+
+/// Everything one run touches, written before its first byte is staged.
+struct Journal {
+    std::wstring runId;
+    std::vector<std::wstring> folders;  ///< folders the run creates below the installation, parents first
+    std::vector<JournalFile> files;
+    std::vector<JournalValue> values;
+    bool operator==(const Journal&) const = default;
+};
+
+/// The journal as UTF-8 lines ending with a line feed: a heading, "run\t<id>", then "folder\t<path>",
+/// "new\t<path>\t<staged>", "replace\t<path>\t<staged>\t<aside>", "value\t<section>\t<key>\t<before>" or
+/// "novalue\t<section>\t<key>" lines, and "end".
+std::string formatJournal(const Journal& journal);
+
+/// How a journal's text reads.
+enum class JournalText {
+    Whole,     ///< a whole journal whose every line passed its checks
+    CutShort,  ///< the heading, then no "end": written by a run stopped before staging started
+    Rejected,  ///< anything else: not the program's journal, or a line that fails a check
+};
+
+/// A journal's text read back, with every path checked as text: relative, no "." or ".." component, no
+/// drive, each staged and moved-aside name exactly the one the program gives it.
+struct ParsedJournal {
+    JournalText state = JournalText::Rejected;
+    Journal journal;      ///< when Whole
+    std::wstring reason;  ///< when Rejected: the first line that failed, for the person who looks at it
+};
+
+ParsedJournal parseJournal(const std::string& text);
+
+/// True for a relative path the journal may hold: components separated by "/", none empty, "." or "..",
+/// no drive, no "\", no control character.
+bool isJournalPath(const std::wstring& path);
+
+}  // namespace setup

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "platform/failure.h"
+#include "staging/file_services.h"
+#include "staging/journal.h"
+#include "staging/update_plan.h"
+
+namespace setup {
+
+/// Where the engine tells what it does, one line per event, for the run's log.
+using EngineLog = std::function<void(const std::wstring& event)>;
+
+/// The name the journal takes once the update is final: what it names is then only to be cleaned up.
+inline constexpr const wchar_t* kFinalJournalName = L".setup-journal-done";
+/// The key of a product's section that the stamps write.
+inline constexpr const wchar_t* kVersionKey = L"Version";
+
+/// Carries out a plan whole or not at all. begin writes and flushes a journal that names every file,
+/// folder and registry value the run will touch; stage copies each file beside its target; commit moves
+/// the installed files aside, renames the staged ones into place, writes the stamps and marks the journal
+/// final. Until then undo (or, after a crash, recoverInterruptedUpdate) puts everything back.
+class StagedUpdate {
+  public:
+    StagedUpdate(StagingFiles& files, RegistryValues& registry, UpdatePlan plan, EngineLog log = {});
+
+    const UpdatePlan& plan() const { return m_plan; }
+    const Journal& journal() const { return m_journal; }
+
+    /// Reads the values the stamps replace, then writes and flushes the journal. Throws Failure.
+    void begin();
+    /// Copies file `index` of the plan beside its target, creating the folders it needs first; staging a
+    /// file again replaces its staged copy. Throws Failure.
+    void stage(std::size_t index);
+    /// Puts every staged file in place and writes the stamps; once it returns the update is final. Throws
+    /// Failure; undo then puts everything back.
+    void commit();
+    /// Removes the files moved aside and the final journal. Never throws; what stays is removed by the
+    /// next start.
+    void finish();
+    /// Puts the installation and the registry back as they were, unless the update is final. Never
+    /// throws; a journal that cannot be carried out now is left for the next start.
+    void undo();
+
+    /// True once commit has made the update final.
+    bool final() const { return m_phase == Phase::Final || m_phase == Phase::Finished; }
+
+  private:
+    enum class Phase { Planned, Staging, Final, Finished, Undone };
+
+    StagingFiles& m_files;
+    RegistryValues& m_registry;
+    UpdatePlan m_plan;
+    EngineLog m_log;
+    Journal m_journal;
+    std::set<std::wstring> m_createdFolders;
+    Phase m_phase = Phase::Planned;
+};
+
+/// A journal found at the start that the program will not act on: it changes nothing.
+class RejectedJournal : public Failure {
+  public:
+    RejectedJournal(std::wstring path, std::wstring reason)
+        : Failure("rejected journal"), m_path(std::move(path)), m_reason(std::move(reason)) {}
+    const std::wstring& path() const { return m_path; }
+    const std::wstring& reason() const { return m_reason; }
+
+  private:
+    std::wstring m_path;
+    std::wstring m_reason;
+};
+
+/// What the start found of an earlier run.
+enum class Recovery {
+    None,        ///< no journal
+    RolledBack,  ///< a run stopped before it was final: the installation and the registry are put back
+    Completed,   ///< a final run stopped during its cleanup: its leftovers are removed
+};
+
+/// Run at every start once the installation is locked: carries out a journal left by an interrupted run
+/// and acts on nothing else. Throws RejectedJournal (nothing changed) for a journal that fails a check,
+/// Failure when what it names cannot be put back.
+Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry, const std::wstring& installDir,
+                                  const EngineLog& log = {});
+
+}  // namespace setup
