@@ -71,6 +71,14 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
+    if (!runtime.lockInstallation(state.InstallDir)) {
+        // Another run owns the installation: this one changes nothing and can be started again later.
+        state.keepUpdateFolder = true;
+        state.exitStatus = ExitStatus::Failed;
+        const BoxMessage message = otherRunMessage();
+        runtime.messageBox(message.text, message.style, message.title);
+        CleanupAndExit(session);
+    }
     // A journal left by a run that was stopped is carried out before anything else looks at the
     // installation.
     if (recoverInterruptedUpdate(runtime, state.InstallDir)) {
@@ -112,6 +120,13 @@ BoxMessage notInstalledMessage() {
         L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "
         L"Kelvane de fa\u00E7on compl\u00E8te avant de relancer cette installation",
         L"Erreur: Kelvane non install\u00E9", box::kCritical};
+}
+
+BoxMessage otherRunMessage() {
+    return {
+        L"Une autre mise \u00E0 jour de Kelvane est en cours sur cette machine. Veuillez attendre "
+        L"qu'elle se termine, puis relancer celle-ci.",
+        L"Mise \u00E0 jour de Kelvane en cours", box::kExclamation};
 }
 
 void runPreCopyTests(std::wstring& entry, Directives& directives) {

@@ -28,6 +28,9 @@ BoxMessage warningMessage(const std::wstring& entry);
 /// The message shown when the registry names no installation of Kelvane.
 BoxMessage notInstalledMessage();
 
+/// The message shown when another run of the program holds the installation.
+BoxMessage otherRunMessage();
+
 /// The pre-copy pass's work on one entry: "!" calls alert, "§" Version, "@" exist, each test made on
 /// the entry as the directive before it left it.
 void runPreCopyTests(std::wstring& entry, Directives& directives);

@@ -6,8 +6,10 @@
 #include <filesystem>
 
 #include "platform/failure.h"
+#include "platform/installation_lock.h"
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
+#include "platform/text_codec.h"
 #include "registry/product_registry.h"
 
 namespace setup {
@@ -157,6 +159,9 @@ void StagedUpdate::stage(Runtime& runtime, const std::wstring& installDir, const
     if (inside.empty()) throw Failure("file entry naming the installation itself");
     if (isOwnFileName(nameOf(inside)))
         throw Failure("file entry with a name kept for the program's own files");
+    // A file put over the lock file would let the next run in while this one still holds the old file.
+    if (equalIgnoringCase(inside, kInstallationLockName))
+        throw Failure("file entry naming the installation's lock");
 
     if (const auto known = m_index.find(inside); known != m_index.end()) {
         // The same file named twice: its staged copy is made again from the later entry.
