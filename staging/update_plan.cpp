@@ -105,7 +105,10 @@ std::optional<std::vector<std::wstring>> entryComponents(const std::wstring& ent
 }  // namespace
 
 bool isOwnFileName(const std::wstring& name) {
-    return name.rfind(kOwnPrefix, 0) == 0 || endsWith(name, kStagedSuffix) || endsWith(name, kAsideSuffix);
+    // Letter case aside, as a file system that ignores it would find the program's own file by it.
+    const std::wstring folded = foldedName(name);
+    return folded.rfind(foldedName(kOwnPrefix), 0) == 0 || endsWith(folded, foldedName(kStagedSuffix)) ||
+           endsWith(folded, foldedName(kAsideSuffix));
 }
 
 bool UpdatePlan::keepsUpdateFolder() const {
