@@ -18,6 +18,7 @@ namespace {
 
 /// Reads the list up to its first ";" entry and makes the caption from it.
 std::wstring readCaption(Runtime& runtime, RunState& state) {
+    runtime.logEvent(L"Lecture du titre de la liste");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -36,6 +37,7 @@ void showAndPaint(MainWindow& form1) {
 /// Runs the warnings and checks that come before the confirmation. Each test looks at CurrentLine as the
 /// previous directive left it.
 void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directives) {
+    runtime.logEvent(L"Lecture des avertissements et des v\u00E9rifications");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -45,6 +47,7 @@ void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directi
 }
 
 void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
+    runtime.logEvent(L"Lecture des versions \u00E0 inscrire");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -59,6 +62,8 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     MainWindow& form1 = session.form1;
 
     form1.setCaption(readCaption(runtime, state));
+    runtime.logEvent(L"Liste : " + updateListPath(runtime) + L" ; titre : \u00AB " + form1.caption() +
+                     L" \u00BB");
     form1.maximise();
     showAndPaint(form1);
 
@@ -66,14 +71,20 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     // A Path whose folder is gone names no installation; the copy would otherwise build one from nothing.
     if (state.InstallDir.empty() || !runtime.folderExists(state.InstallDir)) {
         state.exitStatus = ExitStatus::Refused;
+        runtime.logEvent(L"Installation introuvable : le registre nomme le dossier \u00AB " +
+                         state.InstallDir + L" \u00BB, qui n'existe pas");
         const BoxMessage message = notInstalledMessage();
         runtime.messageBox(message.text, message.style, message.title);
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
+    runtime.logEvent(L"Installation trouv\u00E9e : " + state.InstallDir);
     // A journal left by a run that was stopped is carried out before anything else looks at the
     // installation.
     if (recoverInterruptedUpdate(runtime, state.InstallDir)) {
+        runtime.logEvent(
+            L"Reprise : une mise \u00E0 jour interrompue a \u00E9t\u00E9 annul\u00E9e, l'installation est "
+            L"revenue \u00E0 son \u00E9tat pr\u00E9c\u00E9dent");
         runtime.messageBox(kRecoveredText, box::kInformation, kRecoveredTitle);
     }
     showAndPaint(form1);
@@ -97,6 +108,7 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
     session.form2.showModal();
     stampVersions(runtime, state, directives);
     state.update.finish(runtime);
+    runtime.logEvent(L"Mise \u00E0 jour termin\u00E9e : les fichiers et les versions sont en place");
     state.exitStatus = ExitStatus::Applied;
     CleanupAndExit(session);
 }

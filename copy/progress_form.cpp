@@ -45,6 +45,7 @@ ProgressForm::ProgressForm(Session& session, ProgressControls& controls)
 void ProgressForm::Form_Load() {
     Runtime& runtime = m_session.runtime;
     RunState& state = m_session.state;
+    runtime.logEvent(L"D\u00E9compte des fichiers \u00E0 copier");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -52,6 +53,7 @@ void ProgressForm::Form_Load() {
         if (classifyEntry(state.CurrentLine) == EntryKind::File) countEntry(state.FileCount);
     }
     runtime.close(state.ListFileNumber);
+    runtime.logEvent(L"Fichiers \u00E0 copier : " + std::to_wstring(state.FileCount));
 }
 
 void ProgressForm::Form_Activate() {
@@ -72,6 +74,7 @@ void ProgressForm::copyEntries() {
     runtime.processPendingMessages();
     if (state.FileCount != 0) {
         m_controls.setBarWidth(0.0f);
+        runtime.logEvent(L"Copie des fichiers \u00E0 c\u00F4t\u00E9 de leur cible dans l'installation");
         openUpdateList(runtime, state);
         std::int16_t copied = 0;
         while (!runtime.atEndOfFile(state.ListFileNumber)) {
@@ -101,7 +104,10 @@ void ProgressForm::copyEntries() {
         runtime.processPendingMessages();
     }
     // Nothing in the installation has changed so far; the finished state is shown once it has.
+    runtime.logEvent(L"Validation : les fichiers copi\u00E9s prennent la place des anciens");
     state.update.commit(runtime, state.InstallDir);
+    runtime.logEvent(L"Validation faite : " + std::to_wstring(state.update.stagedCount()) +
+                     L" fichier(s) en place");
     // The finished window shows the whole bar and "100%", also when there was nothing to copy.
     m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
     m_controls.setPercentCaption(formatPercent(1.0f));
@@ -119,6 +125,7 @@ void ProgressForm::Command1_Click() {
         m_session.runtime.messageBox(L"Etes-vous sur de vouloir annuler la mise \u00E0 jour ?",
                                      box::kQuestionYesNo, L"Interruption de la Mise \u00E0 jour...");
     if (answer == box::kYes) {
+        m_session.runtime.logEvent(L"Mise \u00E0 jour annul\u00E9e pendant la copie");
         m_session.state.exitStatus = ExitStatus::Declined;
         CleanupAndExit(m_session);
     }
