@@ -59,7 +59,7 @@ run() {
         "$top/scripts/with-wine" --prefix "$prefix" wine "$work/update/setup.exe" "$@" \
             > "$out/stdout" 2> "$out/stderr.raw" || status=$?
         # Wine's own messages are not the program's.
-        grep -v -e '^[0-9a-f]*:err:' -e '^[0-9a-f]*:fixme:' "$out/stderr.raw" | tr -d '\r' > "$out/stderr" || true
+        grep -v -e '^with-wine:' -e '^[0-9a-f]*:err:' -e '^[0-9a-f]*:fixme:' "$out/stderr.raw" | tr -d '\r' > "$out/stderr" || true
         tr -d '\r' < "$out/stdout" > "$out/stdout.txt" && mv "$out/stdout.txt" "$out/stdout"
     else
         env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM WINDIR="$windows" "$work/update/setup" "$@" \
