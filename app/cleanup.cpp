@@ -64,6 +64,12 @@ void CleanupAndExit(Session& session) {
             std::wstring directory = runtime.programDirectory();
             runtime.deleteFile(WithTrailingBackslash(directory) + L"Setup.lst");
         });
+        // The seal goes with the list it vouches for; an update without one has none to delete.
+        ignoringFailure([&] {
+            std::wstring directory = runtime.programDirectory();
+            if (runtime.exists(runtime.resolvePath(WithTrailingBackslash(directory) + L"setup.sum")))
+                runtime.deleteFile(WithTrailingBackslash(directory) + L"setup.sum");
+        });
     }
     ignoringFailure([&] { session.form1.unload(); });
     ignoringFailure([&] { session.form2.unload(); });

@@ -4,6 +4,7 @@
 
 #include "app/cleanup.h"
 #include "app/failure_exit.h"
+#include "app/seal_gate.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
@@ -92,6 +93,7 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
         state.exitStatus = ExitStatus::Declined;
         CleanupAndExit(session);
     }
+    stopOnDamagedUpdate(session);
     form1.show();
     runtime.processPendingMessages();
     session.form2.showModal();
