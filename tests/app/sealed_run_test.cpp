@@ -21,6 +21,8 @@ const std::wstring kList =
     L"\u00E9t\u00E9.txt\r\nmodules\\calcul.dll\r\n#3.1\r\n";
 const std::vector<std::wstring> kCopied = {L"kelvane.exe", L"notes de version \u00E9t\u00E9.txt",
                                            L"modules\\calcul.dll"};
+// Named by its UTF-8 spelling, so that Windows makes the same name as Linux.
+const fs::path kAccentedPath(u8"notes de version \u00E9t\u00E9.txt");
 const std::wstring kFetchAgain =
     L" La mise \u00E0 jour n'a pas \u00E9t\u00E9 faite ; veuillez la t\u00E9l\u00E9charger \u00E0 nouveau.";
 
@@ -30,7 +32,7 @@ struct SealedUpdate {
         run.registerProduct("2.0");
         run.addInstalledFile("kelvane.exe", "old program");
         run.addUpdateFile("kelvane.exe", "new program");
-        run.addUpdateFile("notes de version \xC3\xA9t\xC3\xA9.txt", "notes");
+        writeFile(run.updateFolder / kAccentedPath, "notes");
         run.addUpdateFile("modules/calcul.dll", "calcul");
         run.writeList(kList);
         const std::wstring folder = programPath(run.updateFolder);
@@ -48,7 +50,7 @@ TEST_F(SealedRun, SoundSealLetsTheUpdateThroughAndGoesWithTheList) {
     EXPECT_EQ(run.run(), 0);
     EXPECT_EQ(run.runtime.messages, (std::vector<ShownMessage>{confirmation(L"Mise \u00E0 jour")}));
     EXPECT_EQ(installed(run, "kelvane.exe"), "new program");
-    EXPECT_EQ(installed(run, "notes de version \xC3\xA9t\xC3\xA9.txt"), "notes");
+    EXPECT_EQ(readFile(run.installation / kAccentedPath), "notes");
     EXPECT_TRUE(run.filesInUpdateFolder().empty());
 }
 
@@ -121,7 +123,7 @@ TEST_F(SealedRun, EachDamageStopsTheRunBeforeTheCopy) {
          L"Le sceau de la mise \u00E0 jour (setup.sum) est endommag\u00E9 : sa ligne 1 n'est pas au bon "
          L"format."},
         {"name with spaces and accents",
-         [](SealedUpdate& t) { t.run.addUpdateFile("notes de version \xC3\xA9t\xC3\xA9.txt", "notez"); },
+         [](SealedUpdate& t) { writeFile(t.run.updateFolder / kAccentedPath, "notez"); },
          file + L"notes de version \u00E9t\u00E9.txt \u00BB de la mise \u00E0 jour est endommag\u00E9 ou "
                 L"incomplet."},
     };

@@ -20,13 +20,15 @@ namespace fs = std::filesystem;
 using check::Rule;
 
 const UpdateFolderLayout kUpdate = {
-    ";T\r\na.txt\r\nnotes de version \xE9t\xE9.txt\r\nsub\\b.txt,A.TXT\r\n#3.1\r\n",
-    {"a.txt", "notes de version \xC3\xA9t\xC3\xA9.txt", "sub/b.txt"}};
+    ";T\r\na.txt\r\nnotes de version \xE9t\xE9.txt\r\nsub\\b.txt,A.TXT\r\n#3.1\r\n", {"a.txt", "sub/b.txt"}};
+// Named by its UTF-8 spelling, so that Windows makes the same name as Linux.
+const fs::path kAccentedPath(u8"notes de version \u00E9t\u00E9.txt");
 
 /// A sealed update folder for the checker.
 struct SealedFolder {
     SealedFolder() {
         layOut(dir.path(), kUpdate);
+        writeFile(dir / kAccentedPath, "notes");
         sealed = check::sealUpdate(analyse(), false);
     }
     std::wstring folder() const { return programPath(dir.path()); }
@@ -126,9 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {{Rule::SealMalformed, 0}}},
         SealRuleCase{"SavedWithCrLf", [](const SealedFolder& u) { u.setSeal(crlf(u.seal())); }, {}},
         SealRuleCase{"AccentedNameChanged",
-                     [](const SealedFolder& u) {
-                         writeFile(u.dir / fs::path(u8"notes de version \u00E9t\u00E9.txt"), "autre");
-                     },
+                     [](const SealedFolder& u) { writeFile(u.dir / kAccentedPath, "autre"); },
                      {{Rule::SealDigestDiffers, 3}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
