@@ -67,6 +67,12 @@ void CleanupAndExit(Session& session) {
             runtime.deleteFile(WithTrailingBackslash(directory) + L"Setup.lst");
             runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
         });
+        // The seal goes with the list it vouches for; an update without one has none to delete.
+        ignoringFailure([&] {
+            std::wstring directory = runtime.programDirectory();
+            if (runtime.exists(runtime.resolvePath(WithTrailingBackslash(directory) + L"setup.sum")))
+                runtime.deleteFile(WithTrailingBackslash(directory) + L"setup.sum");
+        });
     }
     if (session.state.keepUpdateFolder)
         runtime.logEvent(L"Le dossier de mise \u00E0 jour est conserv\u00E9 tel quel");

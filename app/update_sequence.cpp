@@ -8,6 +8,7 @@
 #include "app/failure_exit.h"
 #include "app/update_start.h"
 #include "platform/failure.h"
+#include "app/seal_gate.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
@@ -102,6 +103,7 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
         state.exitStatus = ExitStatus::Declined;
         CleanupAndExit(session);
     }
+    stopOnDamagedUpdate(session);
     findStamps(runtime, state, directives);
     form1.show();
     runtime.processPendingMessages();

@@ -123,7 +123,8 @@ case "$scenario" in
             "Les fichiers à mettre à jour ne semblent pas correctement installés. Veuillez réinstaller Kelvane avant de relancer la mise à jour."
         ;;
     failure)
-        rm "$work/update/modules/calcul.dat"
+        # Without its seal the missing file is found by the copy, which fails and puts everything back.
+        rm "$work/update/setup.sum" "$work/update/modules/calcul.dat"
         before=$(listing "$work/Kelvane"; md5sum < "$registry")
         run /quiet /log "$log_arg"
         expect "exit status" "$status" 3
@@ -145,7 +146,9 @@ case "$scenario" in
         expect "update folder kept" "$(listing "$work")" "$before"
         ;;
     killed)
-        # Enough files that the copy lasts: the run is killed once its log shows the copy under way.
+        # Enough files that the copy lasts: the run is killed once its log shows the copy under way. The
+        # files are added after the seal was made, so the seal goes.
+        rm "$work/update/setup.sum"
         for i in $(seq 1 3000); do echo "fichier $i" > "$work/update/f$i.dat"; done
         seq 1 3000 | sed 's/^/f/; s/$/.dat\r/' >> "$work/update/setup.lst"
         status=0
