@@ -7,7 +7,9 @@
 #include <system_error>
 
 #include "app/failure_exit.h"
+#include "app/runtime_staging_files.h"
 #include "app/update_sequence.h"
+#include "check/plan_refusal_text.h"
 #include "check/quiet_runtime.h"
 #include "check/update_folder.h"
 #include "platform/file_access.h"
@@ -18,6 +20,7 @@
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
 #include "registry/profile_format.h"
+#include "staging/file_services.h"
 
 namespace setup::check {
 
@@ -51,31 +54,117 @@ bool sameBytes(const fs::path& a, const fs::path& b) {
     return left.eof() && right.eof();
 }
 
-CopyOutcome planCopy(const EntryPlan& plan, const std::wstring& updateFolder,
-                     const std::wstring& installDir) {
+std::wstring lineLabel(std::size_t line) {
+    return line == 0 ? L"" : L"Ligne " + std::to_wstring(line) + L" : ";
+}
+
+/// What the copy of an entry the plan accepts does at its target.
+CopyOutcome copyOutcome(const EntryPlan& entry, const std::wstring& updateFolder, const std::wstring& source,
+                        const std::wstring& target, bool replacing) {
     CopyOutcome outcome;
-    outcome.line = plan.line;
-    outcome.name = *plan.copied;
-    std::wstring folder = updateFolder;
-    const fs::path source = mapPath(WithTrailingBackslash(folder) + outcome.name);
-    const fs::path destination = mapPath(installDir + outcome.name);
+    outcome.line = entry.line;
+    outcome.name = *entry.copied;
+    outcome.target = target;
+    const fs::path sourcePath = mapPath(source);
+    const fs::path destination = mapPath(target);
     std::error_code error;
     const bool sourcePresent = shippedFileState(updateFolder, outcome.name) == ShippedFile::Present;
-    if (sourcePresent) outcome.bytes = fs::file_size(source, error);
-    const fs::file_status status = fs::symlink_status(destination, error);
-    if (!fs::exists(status)) {
+    if (sourcePresent) outcome.bytes = fs::file_size(sourcePath, error);
+    if (!replacing) {
         outcome.change = CopyChange::New;
         outcome.writable = canWriteInDirectory(nearestExistingFolder(destination));
         return outcome;
     }
     outcome.change =
-        sourcePresent && fs::is_regular_file(destination, error) && sameBytes(source, destination)
-            ? CopyChange::Identical
-            : CopyChange::Replaces;
-    // A folder standing where the file goes cannot be replaced by it.
-    outcome.writable =
-        !fs::is_directory(destination, error) && canWriteInDirectory(destination.parent_path());
+        sourcePresent && sameBytes(sourcePath, destination) ? CopyChange::Identical : CopyChange::Replaces;
+    // The new file is staged beside the old one and renamed over it.
+    outcome.writable = canWriteInDirectory(destination.parent_path());
     return outcome;
+}
+
+/// Setup's own plan of the copy, made on the installation as it stands, and what it decides for each
+/// file entry and each version, at its line.
+void planCopies(const ListAnalysis& analysis, Runtime& runtime, DryRun& run) {
+    PlanInput input{runtime.programDirectory(), run.installDir, {}, {}};
+    std::vector<const EntryPlan*> fileEntries;
+    std::vector<std::size_t> stampLines;
+    for (const EntryPlan& entry : analysis.entries) {
+        if (entry.copied) {
+            fileEntries.push_back(&entry);
+            input.fileEntries.push_back(*entry.copied);
+        }
+        for (const StampWrite& stamp : entry.stamps) {
+            input.stamps.push_back({stamp.section, stamp.version});
+            stampLines.push_back(entry.line);
+        }
+    }
+    RuntimeStagingFiles files(runtime);
+    UpdatePlan plan;
+    try {
+        plan = makeUpdatePlan(files, input);
+    } catch (const std::exception&) {
+        run.failures.push_back(
+            L"L'installation ne peut pas \u00EAtre examin\u00E9e : setup s'arr\u00EAterait sur l'erreur "
+            L"\u00AB Mise \u00E0 jour non termin\u00E9e \u00BB.");
+        return;
+    }
+    auto refuse = [&](std::size_t line, const PlanRefusal& refusal) {
+        const NodeKind found = refusal.entry.empty()
+                                   ? NodeKind::Missing
+                                   : files.kindOf(files.spell(joinPath(plan.root, refusal.entry)));
+        PlanRefusalOutcome outcome{line, refusal, refusalConsequence(refusal, found)};
+        run.failures.push_back(lineLabel(line) + outcome.consequence + L".");
+        run.planRefusals.push_back(std::move(outcome));
+    };
+    // Each refused entry has one refusal, in the order of the entries, then those of the versions; the
+    // update folder as a whole is refused ahead of them.
+    std::vector<PlanRefusal> entryRefusals;
+    for (const PlanRefusal& refusal : plan.refusals) {
+        if (refusal.reason == RefusalReason::UpdateInsideInstallation)
+            refuse(0, refusal);
+        else
+            entryRefusals.push_back(refusal);
+    }
+    std::size_t next = 0;
+    std::size_t accepted = 0;
+    for (const EntryPlan* entry : fileEntries) {
+        if (next < entryRefusals.size() && entryRefusals[next].entry == *entry->copied) {
+            refuse(entry->line, entryRefusals[next++]);
+        } else if (accepted < plan.entryFiles.size()) {
+            const PlannedFile& file = plan.files[plan.entryFiles[accepted]];
+            run.copies.push_back(copyOutcome(*entry, analysis.updateFolder, plan.entrySources[accepted],
+                                             joinPath(plan.root, file.relative), file.replacing));
+            ++accepted;
+        }
+    }
+    for (std::size_t stamp = 0; stamp < input.stamps.size() && next < entryRefusals.size(); ++stamp) {
+        if (entryRefusals[next].entry == L"#" + input.stamps[stamp].version)
+            refuse(stampLines[stamp], entryRefusals[next++]);
+    }
+    while (next < entryRefusals.size()) refuse(0, entryRefusals[next++]);
+    for (const CopyOutcome& copy : run.copies) {
+        run.bytesToCopy += copy.bytes;
+        if (!copy.writable) {
+            run.failures.push_back(lineLabel(copy.line) + copy.name +
+                                   L" ne peut pas \u00EAtre \u00E9crit dans l'installation.");
+        }
+    }
+}
+
+/// What setup would do first with a journal left in the installation, and why it would stop there.
+void followJournal(Runtime& runtime, DryRun& run) {
+    run.journal = pendingJournal(runtime, run.installDir);
+    if (run.journal.action == JournalAction::Reject) {
+        run.failures.push_back(
+            L"setup ne reprendrait pas le journal d'une mise \u00E0 jour pr\u00E9c\u00E9dente : il "
+            L"s'arr\u00EAterait d\u00E8s son d\u00E9marrage, sans rien modifier, avec le message \u00AB " +
+            run.journal.stop->text + L" \u00BB.");
+    } else if (run.journal.action == JournalAction::Fail) {
+        run.failures.push_back(
+            L"Le journal d'une mise \u00E0 jour interrompue ne peut pas \u00EAtre examin\u00E9 : setup "
+            L"s'arr\u00EAterait d\u00E8s son d\u00E9marrage sur l'erreur \u00AB Mise \u00E0 jour non "
+            L"termin\u00E9e \u00BB.");
+    }
 }
 
 std::wstring registryPathOf(const std::optional<std::wstring>& registryFile) {
@@ -105,6 +194,7 @@ DryRun dryRun(const ListAnalysis& analysis, const std::optional<std::wstring>& r
     }
 
     QuietRuntime runtime(analysis.updateFolder);
+    followJournal(runtime, run);
     for (const EntryPlan& plan : analysis.entries) {
         for (const VersionRange& range : plan.ranges) {
             RangeOutcome outcome{
@@ -125,16 +215,7 @@ DryRun dryRun(const ListAnalysis& analysis, const std::optional<std::wstring>& r
         }
     }
 
-    for (const EntryPlan& plan : analysis.entries) {
-        if (!plan.copied) continue;
-        const CopyOutcome outcome = planCopy(plan, analysis.updateFolder, run.installDir);
-        run.bytesToCopy += outcome.bytes;
-        if (!outcome.writable) {
-            run.failures.push_back(L"Ligne " + std::to_wstring(plan.line) + L" : " + outcome.name +
-                                   L" ne peut pas \u00EAtre \u00E9crit dans l'installation.");
-        }
-        run.copies.push_back(outcome);
-    }
+    planCopies(analysis, runtime, run);
     const fs::space_info space = fs::space(nearestExistingFolder(mapPath(run.installDir + L"x")), error);
     if (!error) {
         run.freeBytes = space.available;

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "check/list_analysis.h"
+#include "check/pending_journal.h"
 #include "directives/list_directives.h"
 #include "run/box_message.h"
+#include "staging/update_plan.h"
 
 namespace setup::check {
 
@@ -30,12 +32,21 @@ struct RequiredOutcome {
 /// What the copy of one file entry would do to the installation.
 enum class CopyChange { New, Replaces, Identical };
 
+/// One file entry as setup's plan places it in the installation.
 struct CopyOutcome {
     std::size_t line = 0;
-    std::wstring name;
+    std::wstring name;    ///< the entry as the copy reads it
+    std::wstring target;  ///< the installed file it writes, as the file system spells it (a program path)
     CopyChange change = CopyChange::New;
     bool writable = false;     ///< the destination can be written
     std::uintmax_t bytes = 0;  ///< size of the update's file
+};
+
+/// An entry for which setup's plan refuses the whole update.
+struct PlanRefusalOutcome {
+    std::size_t line = 0;  ///< the entry's line, 0 for the update folder as a whole
+    PlanRefusal refusal;
+    std::wstring consequence;  ///< what setup would do, in French
 };
 
 /// A version the stamp pass would record.
@@ -52,15 +63,18 @@ struct DryRun {
     bool registryFound = false;
     std::wstring installDir;  ///< the installation folder as the run uses it, empty when none is registered
     bool installed = false;   ///< the registry names an existing folder
+    PendingJournal journal;   ///< what setup would do first with a journal an interrupted run left
     std::vector<RangeOutcome> ranges;
     std::vector<RequiredOutcome> requiredFiles;
-    std::vector<CopyOutcome> copies;
+    std::vector<CopyOutcome> copies;  ///< the file entries setup's plan accepts, in list order
+    std::vector<PlanRefusalOutcome> planRefusals;
     std::uintmax_t bytesToCopy = 0;
     std::optional<std::uintmax_t> freeBytes;  ///< free space at the installation, when known
     std::vector<StampOutcome> stamps;
     /// The message with which setup would refuse the update (the first refusal of the run), if any.
     std::optional<BoxMessage> refusal;
-    /// Why the update would fail once started (a destination, the space, the registry), if it would.
+    /// Why the update would fail once started (a journal, the plan, a destination, the space, the registry),
+    /// if it would.
     std::vector<std::wstring> failures;
 
     /// True when setup would apply the update to this installation.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "check/plan_refusal_text.h"
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 
@@ -144,12 +145,40 @@ std::string changeId(CopyChange change) {
     return "identical";
 }
 
+std::string journalActionId(JournalAction action) {
+    switch (action) {
+        case JournalAction::None:
+            return "none";
+        case JournalAction::Undo:
+            return "undo";
+        case JournalAction::Finish:
+            return "finish";
+        case JournalAction::Discard:
+            return "discard";
+        case JournalAction::Reject:
+            return "reject";
+        case JournalAction::Fail:
+            break;
+    }
+    return "fail";
+}
+
+std::string journalJson(const PendingJournal& journal) {
+    return Object()
+        .add("found", array(journal.paths, path))
+        .add("action", "\"" + journalActionId(journal.action) + "\"")
+        .add("stops", boolean(journal.stops()))
+        .add("message", message(journal.stop))
+        .str();
+}
+
 std::string dryRunJson(const DryRun& run) {
     return Object()
         .add("registry", path(run.registry))
         .add("registryFound", boolean(run.registryFound))
         .add("installationFolder", run.installDir.empty() ? "\"\"" : path(run.installDir))
         .add("installed", boolean(run.installed))
+        .add("journal", journalJson(run.journal))
         .add("versionChecks", array(run.ranges,
                                     [](const RangeOutcome& outcome) {
                                         return Object()
@@ -173,11 +202,22 @@ std::string dryRunJson(const DryRun& run) {
                                 return Object()
                                     .add("line", std::to_string(copy.line))
                                     .add("name", string(copy.name))
+                                    .add("target", path(copy.target))
                                     .add("change", "\"" + changeId(copy.change) + "\"")
                                     .add("writable", boolean(copy.writable))
                                     .add("bytes", std::to_string(copy.bytes))
                                     .str();
                             }))
+        .add("planRefusals", array(run.planRefusals,
+                                   [](const PlanRefusalOutcome& outcome) {
+                                       return Object()
+                                           .add("line", std::to_string(outcome.line))
+                                           .add("entry", string(outcome.refusal.entry))
+                                           .add("reason",
+                                                "\"" + std::string(refusalId(outcome.refusal.reason)) + "\"")
+                                           .add("consequence", string(outcome.consequence))
+                                           .str();
+                                   }))
         .add("bytesToCopy", std::to_string(run.bytesToCopy))
         .add("freeBytes", run.freeBytes ? std::to_string(*run.freeBytes) : "null")
         .add("versionsRecorded", array(run.stamps,

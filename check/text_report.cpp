@@ -124,6 +124,39 @@ std::wstring changeText(const CopyOutcome& copy) {
     return {};
 }
 
+/// What setup would do first with the journals found, read before anything else of the installation.
+std::wstring journalText(const PendingJournal& journal) {
+    std::wstring found;
+    for (const std::wstring& path : journal.paths) found += (found.empty() ? L"" : L", ") + shown(path);
+    const std::wstring before = L"  Journal d'une mise \u00E0 jour interrompue : " + found + L" : setup ";
+    const std::wstring asItStands =
+        L", puis continuerait ; l'essai ci-dessous lit l'installation telle qu'elle est avant cette "
+        L"reprise.\n";
+    switch (journal.action) {
+        case JournalAction::None:
+            break;
+        case JournalAction::Undo:
+            return before +
+                   L"annulerait d'abord cette mise \u00E0 jour (l'installation retrouverait son "
+                   L"\u00E9tat pr\u00E9c\u00E9dent)" +
+                   asItStands;
+        case JournalAction::Finish:
+            return before +
+                   L"terminerait d'abord le nettoyage de cette mise \u00E0 jour, d\u00E9j\u00E0 "
+                   L"valid\u00E9e" +
+                   asItStands;
+        case JournalAction::Discard:
+            return before + L"retirerait d'abord ce journal inachev\u00E9, \u00E9crit avant toute copie" +
+                   asItStands;
+        case JournalAction::Reject:
+        case JournalAction::Fail:
+            return before +
+                   L"s'arr\u00EAterait d\u00E8s son d\u00E9marrage (voir l'\u00E9chec "
+                   L"pr\u00E9vu).\n";
+    }
+    return {};
+}
+
 void appendDryRun(std::wstring& out, const DryRun& run) {
     out += L"\nEssai sur l'installation (registre : " + shown(run.registry) +
            (run.registryFound ? L")\n" : L", fichier absent)\n");
@@ -133,6 +166,7 @@ void appendDryRun(std::wstring& out, const DryRun& run) {
                    : L"  Le dossier d'installation " + run.installDir + L" n'existe pas.\n";
     } else {
         out += L"  Dossier d'installation : " + shown(run.installDir) + L"\n";
+        out += journalText(run.journal);
         for (const RangeOutcome& range : run.ranges) {
             out += L"  " + lineLabel(range.line) + L" : " + range.range.section +
                    L" install\u00E9 en version " + (range.installed.empty() ? L"(aucune)" : range.installed) +
@@ -144,7 +178,8 @@ void appendDryRun(std::wstring& out, const DryRun& run) {
                    (required.present ? L" : pr\u00E9sent\n" : L" : absent\n");
         }
         for (const CopyOutcome& copy : run.copies) {
-            out += L"  " + lineLabel(copy.line) + L" : " + copy.name + L" : " + changeText(copy) +
+            out += L"  " + lineLabel(copy.line) + L" : " + copy.name + L" \u2192 " + shown(copy.target) +
+                   L" : " + changeText(copy) +
                    (copy.writable ? L", \u00E9criture possible\n" : L", \u00E9CRITURE IMPOSSIBLE\n");
         }
         out += L"  \u00C0 copier : " + bytesText(run.bytesToCopy) + L" ; espace libre : " +

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "check/dry_run.h"
 #include "check/list_analysis.h"
 #include "platform/text_codec.h"
 #include "tests/check/check_fixture.h"
@@ -39,6 +40,31 @@ std::vector<RuleCase> runnableCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerAndProgram, ::testing::ValuesIn(runnableCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class CheckerAndProgramOnAnInstallation : public ::testing::TestWithParam<InstallationCase> {};
+
+TEST_P(CheckerAndProgramOnAnInstallation, AgreeWhetherTheUpdateApplies) {
+    const InstallationCase& row = GetParam();
+    UpdateRun program;
+    layOut(program.updateFolder, row.folder);
+    program.registerProduct("2.0");
+    if (row.prepare && !row.prepare(program)) GTEST_SKIP() << "this system cannot lay the installation out";
+    const InstallationState before = program.snapshot();
+
+    const check::ListAnalysis analysis = check::analyseList(fromUtf8(program.updateFolder.string()));
+    const check::DryRun dryRun =
+        check::dryRun(analysis, fromUtf8((program.windowsFolder / "Tamreg.reg").string()));
+    const int checkerStatus = check::exitStatus(analysis, dryRun, false);
+    // The checker only reads, journals included.
+    EXPECT_EQ(program.snapshot(), before);
+
+    const int programStatus = program.run();
+    EXPECT_EQ(checkerStatus, row.checkerStatus);
+    EXPECT_EQ(checkerStatus == 0, programStatus == 0) << "the program ended with " << programStatus;
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, CheckerAndProgramOnAnInstallation, ::testing::ValuesIn(installationCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "app/update_sequence.h"
 #include "check/list_analysis.h"
 #include "platform/text_codec.h"
+#include "staging/update_plan.h"
 #include "tests/check/check_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -101,12 +102,39 @@ TEST_F(DryRunTest, VersionTheRegistryWouldRefuseIsAFailure) {
     EXPECT_EQ(status(run), 2);
 }
 
-TEST_F(DryRunTest, FolderStandingWhereAFileGoesCannotBeWritten) {
+TEST_F(DryRunTest, FolderStandingWhereAFileGoesRefusesTheWholeUpdate) {
     fs::create_directories(root / "Kelvane" / "new.txt");
     const check::DryRun run = runOn(";T\r\nnew.txt\r\n");
-    ASSERT_EQ(run.copies.size(), 1u);
-    EXPECT_FALSE(run.copies[0].writable);
+    EXPECT_TRUE(run.copies.empty());
+    ASSERT_EQ(run.planRefusals.size(), 1u);
+    EXPECT_EQ(run.planRefusals[0].line, 2u);
+    EXPECT_EQ(run.planRefusals[0].refusal.reason, RefusalReason::NotAFile);
+    EXPECT_EQ(run.failures,
+              std::vector<std::wstring>{
+                  L"Ligne 2 : un dossier occupe la place du fichier \u00AB new.txt \u00BB : setup "
+                  L"refuserait toute la mise \u00E0 jour."});
     EXPECT_EQ(status(run), 2);
+}
+
+TEST_F(DryRunTest, EachRefusalIsReportedAtItsOwnLine) {
+    layOut(root / "update", {"", {"notes.setup-new"}});
+    const check::DryRun run = runOn(";T\r\nold.txt\r\nnotes.setup-new\r\nnew.txt\r\n\"#3.1\t\"\r\n");
+    ASSERT_EQ(run.copies.size(), 2u);
+    EXPECT_EQ(run.copies[0].line, 2u);
+    EXPECT_EQ(run.copies[1].line, 4u);
+    EXPECT_EQ(run.copies[1].name, L"new.txt");
+    ASSERT_EQ(run.planRefusals.size(), 2u);
+    EXPECT_EQ(run.planRefusals[0].line, 3u);
+    EXPECT_EQ(run.planRefusals[0].refusal.reason, RefusalReason::OwnFileName);
+    EXPECT_EQ(run.planRefusals[1].line, 5u);
+    EXPECT_EQ(run.planRefusals[1].refusal.reason, RefusalReason::ControlCharacter);
+}
+
+TEST_F(DryRunTest, EachCopyGoesToItsTargetAsTheFileSystemSpellsIt) {
+    const check::DryRun run = runOn(";T\r\nSAME.TXT\r\n");
+    ASSERT_EQ(run.copies.size(), 1u);
+    EXPECT_TRUE(run.copies[0].target.ends_with(L"same.txt")) << toUtf8(run.copies[0].target);
+    EXPECT_EQ(run.copies[0].change, check::CopyChange::Identical);
 }
 
 TEST_F(DryRunTest, ListErrorsOutrankARefusal) {

@@ -1,10 +1,57 @@
 #include "tests/check/rule_cases.h"
 
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "staging/journal.h"
+#include "staging/staged_update.h"
+
 namespace setup::test {
 
 namespace {
 
 using check::Rule;
+
+namespace fs = std::filesystem;
+
+/// A whole journal of a run that was adding `file` to the installation.
+std::string journalAdding(const std::wstring& file) {
+    return formatJournal({L"0123abcd", 1, {}, {{file, false}}, {}});
+}
+
+/// Lays out a journal at the installation's top.
+std::function<bool(const UpdateRun&)> journal(const wchar_t* name, std::string text) {
+    return [name, text](const UpdateRun& run) {
+        writeFile(run.installation / fs::path(name), text);
+        return true;
+    };
+}
+
+/// A folder, with something in it, at the place of a file.
+bool folderAtPlace(const UpdateRun& run) {
+    writeFile(run.installation / "dirhere" / "keep.txt", "kept");
+    return true;
+}
+
+/// A link in the installation to a folder outside it.
+bool linkLeaving(const UpdateRun& run) {
+    writeFile(run.root / "outside" / "x.txt", "outside");
+    std::error_code error;
+    fs::create_directory_symlink(run.root / "outside", run.installation / "ext", error);
+    // Wine answers that it made the link and makes none.
+    return !error && fs::exists(run.installation / "ext" / "x.txt");
+}
+
+/// An update file whose name holds a tab, which only some systems allow.
+bool fileWithTab(const UpdateRun& run) {
+    try {
+        writeFile(run.updateFolder / "a\tb.txt", "content");
+        return fs::exists(run.updateFolder / "a\tb.txt");
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 std::string manyCopies(int count) {
     std::string list = ";T\r\n";
@@ -75,6 +122,41 @@ std::vector<RuleCase> ruleCases() {
         {"RangeLeavingAWarningIsShownAgain",
          {";T\r\n\xA7!1\r\n", {}},
          {{Rule::VersionWithoutNumber, 2}, {Rule::LastWarningRepeated, 2}}},
+    };
+}
+
+std::vector<InstallationCase> installationCases() {
+    const std::string copyA = ";T\r\na.txt\r\n";
+    return {
+        {"PlainUpdateApplies", {copyA, {"a.txt"}}, {}, 0},
+        {"OwnFileName", {";T\r\nnotes.setup-old\r\n", {"notes.setup-old"}}, {}, 2},
+        {"OwnFileNameInOtherLetters", {";T\r\nsub\\.Setup-Journal\r\n", {"sub/.Setup-Journal"}}, {}, 2},
+        {"TabInAName", {";T\r\n\"a\tb.txt\"\r\n", {}}, fileWithTab, 2},
+        {"FolderAtAFilesPlace", {";T\r\ndirhere\r\n", {"dirhere"}}, folderAtPlace, 2},
+        {"LinkLeavingTheInstallation", {";T\r\next\\x.txt\r\n", {"ext/x.txt"}}, linkLeaving, 2},
+        {"InterruptedUpdateIsUndoneFirst",
+         {copyA, {"a.txt"}},
+         journal(kJournalName, journalAdding(L"b.txt")),
+         0},
+        {"FinalUpdateIsCleanedUpFirst",
+         {copyA, {"a.txt"}},
+         journal(kFinalJournalName, journalAdding(L"b.txt")),
+         0},
+        {"JournalCutShortIsRemoved",
+         {copyA, {"a.txt"}},
+         journal(kJournalName, "Kelvane update journal 2\nrun\t01"),
+         0},
+        {"FinalJournalCutShortStops",
+         {copyA, {"a.txt"}},
+         journal(kFinalJournalName, "Kelvane update journal 2\nrun\t01"),
+         2},
+        {"ForeignJournalStops", {copyA, {"a.txt"}}, journal(kJournalName, "not a journal\n"), 2},
+        {"JournalNamingAFolderStops",
+         {copyA, {"a.txt"}},
+         [](const UpdateRun& run) {
+             return folderAtPlace(run) && journal(kJournalName, journalAdding(L"dirhere"))(run);
+         },
+         2},
     };
 }
 

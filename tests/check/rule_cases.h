@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "check/findings.h"
 #include "tests/check/check_fixture.h"
+#include "tests/support/update_run.h"
 
 namespace setup::test {
 
@@ -26,5 +28,21 @@ inline void PrintTo(const RuleCase& row, std::ostream* out) { *out << row.name; 
 
 /// One row per rule of the checker, and lists on which it must find nothing.
 std::vector<RuleCase> ruleCases();
+
+/// An update tried on an installation laid out for it, on which the checker's dry run and a real run of
+/// the program must agree.
+struct InstallationCase {
+    const char* name;
+    UpdateFolderLayout folder;
+    /// Lays out what the installation (or the update folder) holds beyond the usual; false when this
+    /// system cannot (no symbolic links, no tab in a name).
+    std::function<bool(const UpdateRun& run)> prepare;
+    int checkerStatus;  ///< 0: setup would apply the update; 2: it would refuse it or fail
+};
+
+inline void PrintTo(const InstallationCase& row, std::ostream* out) { *out << row.name; }
+
+/// Installations the program's plan or its start-up refuses, and ones it goes ahead on.
+std::vector<InstallationCase> installationCases();
 
 }  // namespace setup::test

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "staging/file_services.h"
+#include "staging/update_plan.h"
+
+namespace setup::check {
+
+/// What setup would do about `refusal`, in French, for the author of the update. `found` is what stands
+/// at the entry's place in the installation, which tells a folder from a link for NotAFile.
+std::wstring refusalConsequence(const PlanRefusal& refusal, NodeKind found);
+
+/// A stable English name for `reason`, for scripts ("own-file-name").
+std::string_view refusalId(RefusalReason reason);
+
+}  // namespace setup::check
