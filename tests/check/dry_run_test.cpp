@@ -12,6 +12,8 @@
 #include "app/update_sequence.h"
 #include "check/list_analysis.h"
 #include "platform/text_codec.h"
+#include "staging/journal.h"
+#include "staging/staged_update.h"
 #include "staging/update_plan.h"
 #include "tests/check/check_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -144,6 +146,49 @@ TEST_F(DryRunTest, ListErrorsOutrankARefusal) {
     EXPECT_TRUE(run.refusal);
     EXPECT_EQ(status(run), 1);
 }
+
+/// A journal left at the installation's top and what setup would do with it first.
+struct JournalRow {
+    const char* name;
+    const wchar_t* file;
+    std::string text;
+    check::JournalAction action;
+};
+
+void PrintTo(const JournalRow& row, std::ostream* out) { *out << row.name; }
+
+class PendingJournalTest : public DryRunTest, public ::testing::WithParamInterface<JournalRow> {};
+
+TEST_P(PendingJournalTest, TellsWhatSetupWouldDoFirstAndChangesNothing) {
+    const JournalRow& row = GetParam();
+    const fs::path journal = root / "Kelvane" / fs::path(row.file);
+    writeFile(journal, row.text);
+    writeFile(root / "Kelvane" / "b.txt.setup-new", "staged");
+
+    const check::DryRun run = runOn(";T\r\nnew.txt\r\n");
+    EXPECT_EQ(run.journal.action, row.action);
+    EXPECT_EQ(run.journal.paths.size(), 1u);
+    EXPECT_EQ(run.wouldApply(), !run.journal.stops());
+    EXPECT_EQ(run.journal.stop.has_value(), row.action == check::JournalAction::Reject);
+    if (run.journal.stop) {
+        EXPECT_EQ(run.journal.stop->title, rejectedJournalMessage(L"", L"").title);
+        EXPECT_NE(run.journal.stop->text.find(run.journal.paths[0]), std::wstring::npos);
+    }
+    EXPECT_EQ(readFile(journal), row.text);
+    EXPECT_EQ(readFile(root / "Kelvane" / "b.txt.setup-new"), "staged");
+}
+
+const std::string kWholeJournal = formatJournal({L"0123abcd", 1, {}, {{L"b.txt", false}}, {}});
+
+INSTANTIATE_TEST_SUITE_P(
+    Journals, PendingJournalTest,
+    ::testing::Values(
+        JournalRow{"Interrupted", kJournalName, kWholeJournal, check::JournalAction::Undo},
+        JournalRow{"FinalInterrupted", kFinalJournalName, kWholeJournal, check::JournalAction::Finish},
+        JournalRow{"CutShort", kJournalName, "Kelvane update", check::JournalAction::Discard},
+        JournalRow{"FinalCutShort", kFinalJournalName, "Kelvane update", check::JournalAction::Reject},
+        JournalRow{"Foreign", kJournalName, "Kelvane update journal 9\nend\n", check::JournalAction::Reject}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace setup::test
