@@ -11,6 +11,7 @@
 #include "app/failure_exit.h"
 #include "app/update_sequence.h"
 #include "check/list_analysis.h"
+#include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 #include "staging/journal.h"
 #include "staging/staged_update.h"
@@ -132,10 +133,12 @@ TEST_F(DryRunTest, EachRefusalIsReportedAtItsOwnLine) {
     EXPECT_EQ(run.planRefusals[1].refusal.reason, RefusalReason::ControlCharacter);
 }
 
-TEST_F(DryRunTest, EachCopyGoesToItsTargetAsTheFileSystemSpellsIt) {
-    const check::DryRun run = runOn(";T\r\nSAME.TXT\r\n");
+TEST_F(DryRunTest, EachCopyGoesToTheInstalledFileThePlanFinds) {
+    const check::DryRun run = runOn(";T\r\n.\\SAME.TXT\r\n");
     ASSERT_EQ(run.copies.size(), 1u);
-    EXPECT_TRUE(run.copies[0].target.ends_with(L"same.txt")) << toUtf8(run.copies[0].target);
+    EXPECT_EQ(run.copies[0].name, L".\\SAME.TXT");
+    EXPECT_TRUE(fs::equivalent(mapPath(run.copies[0].target), root / "Kelvane" / "same.txt"));
+    EXPECT_EQ(run.copies[0].target.find(L".\\"), std::wstring::npos) << toUtf8(run.copies[0].target);
     EXPECT_EQ(run.copies[0].change, check::CopyChange::Identical);
 }
 
