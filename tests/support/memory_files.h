@@ -32,6 +32,8 @@ class MemoryFiles : public StagingFiles, public RegistryValues {
     /// A file system laid out from `tree`, all of it durable, and the registry `values`.
     explicit MemoryFiles(const MemoryTree& tree = {}, const MemoryValues& values = {});
     ~MemoryFiles() override;
+    MemoryFiles(const MemoryFiles&) = delete;  // its nodes would be shared
+    MemoryFiles& operator=(const MemoryFiles&) = delete;
 
     /// Adds `tree` (parents before children in the table's order), durably, as if long in place.
     void layOut(const MemoryTree& tree);
