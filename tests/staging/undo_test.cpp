@@ -2,7 +2,9 @@
 // version that cannot be stamped) puts back the installation and the registry and leaves nothing behind.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "staging/staged_update.h"
 #include "tests/staging/sample_update.h"
