@@ -57,7 +57,7 @@ void deleteShippedFiles(Runtime& runtime, RunState& state) {
 void CleanupAndExit(Session& session) {
     Runtime& runtime = session.runtime;
     // Any end but a completed update puts the installation and the registry back first.
-    session.state.update.undo(runtime);
+    if (session.state.update) session.state.update->undo();
     if (!session.state.keepUpdateFolder) {
         deleteShippedFiles(runtime, session.state);
         ignoringFailure([&] {

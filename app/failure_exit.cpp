@@ -19,7 +19,7 @@ BoxMessage failureMessage() {
 void reportFailureAndExit(Session& session) {
     session.state.exitStatus = ExitStatus::Failed;
     // The user is told once the installation and the registry are back as they were.
-    session.state.update.undo(session.runtime);
+    if (session.state.update) session.state.update->undo();
     try {
         const BoxMessage message = failureMessage();
         session.runtime.messageBox(message.text, message.style, message.title);

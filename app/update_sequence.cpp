@@ -1,9 +1,13 @@
 #include "app/update_sequence.h"
 
 #include <exception>
+#include <memory>
+#include <vector>
 
 #include "app/cleanup.h"
 #include "app/failure_exit.h"
+#include "app/update_start.h"
+#include "platform/failure.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
@@ -11,6 +15,7 @@
 #include "run/session.h"
 #include "run/update_list.h"
 #include "run/windows.h"
+#include "staging/staged_update.h"
 
 namespace setup {
 
@@ -44,7 +49,8 @@ void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directi
     runtime.close(state.ListFileNumber);
 }
 
-void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
+/// The stamp pass: the versions go to the commit, which records them once the files are in place.
+void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -71,11 +77,7 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
-    // A journal left by a run that was stopped is carried out before anything else looks at the
-    // installation.
-    if (recoverInterruptedUpdate(runtime, state.InstallDir)) {
-        runtime.messageBox(kRecoveredText, box::kInformation, kRecoveredTitle);
-    }
+    takeInstallation(session);
     showAndPaint(form1);
 
     runPreCopyDirectives(runtime, state, directives);
@@ -92,11 +94,12 @@ void stampVersions(Runtime& runtime, RunState& state, Directives& directives) {
         state.exitStatus = ExitStatus::Declined;
         CleanupAndExit(session);
     }
+    findStamps(runtime, state, directives);
     form1.show();
     runtime.processPendingMessages();
+    // The progress window plans the update, stages its files and commits them with the versions.
     session.form2.showModal();
-    stampVersions(runtime, state, directives);
-    state.update.finish(runtime);
+    if (state.update) state.update->finish();
     state.exitStatus = ExitStatus::Applied;
     CleanupAndExit(session);
 }
@@ -112,6 +115,27 @@ BoxMessage notInstalledMessage() {
         L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "
         L"Kelvane de fa\u00E7on compl\u00E8te avant de relancer cette installation",
         L"Erreur: Kelvane non install\u00E9", box::kCritical};
+}
+
+BoxMessage installationLockedMessage() {
+    return {L"Une autre mise \u00E0 jour de Kelvane est en cours sur cette machine. Veuillez attendre "
+            L"qu'elle se termine, puis relancer celle-ci.",
+            L"Mise \u00E0 jour de Kelvane en cours", box::kExclamation};
+}
+
+BoxMessage rejectedJournalMessage(const std::wstring& path, const std::wstring& reason) {
+    return {L"L'installation de Kelvane contient le journal d'une mise \u00E0 jour pr\u00E9c\u00E9dente que "
+            L"le programme ne peut pas reprendre : " + path + L" (" + reason + L"). Rien n'a \u00E9t\u00E9 "
+            L"modifi\u00E9. Veuillez examiner ce fichier et les fichiers qu'il nomme, puis le retirer de "
+            L"l'installation avant de relancer la mise \u00E0 jour.",
+            L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
+BoxMessage updateInsideInstallationMessage() {
+    return {L"Cette mise \u00E0 jour se trouve dans le dossier d'installation de Kelvane, ou le contient : "
+            L"elle n'a pas \u00E9t\u00E9 appliqu\u00E9e et rien n'a \u00E9t\u00E9 modifi\u00E9. Veuillez "
+            L"copier la mise \u00E0 jour dans un dossier \u00E0 part, puis la relancer depuis ce dossier.",
+            L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
 }
 
 void runPreCopyTests(std::wstring& entry, Directives& directives) {

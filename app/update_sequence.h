@@ -28,11 +28,20 @@ BoxMessage warningMessage(const std::wstring& entry);
 /// The message shown when the registry names no installation of Kelvane.
 BoxMessage notInstalledMessage();
 
+/// The message shown when another run holds the installation.
+BoxMessage installationLockedMessage();
+
+/// The message shown when a journal found at the start is not one the program will act on.
+BoxMessage rejectedJournalMessage(const std::wstring& path, const std::wstring& reason);
+
+/// The message shown when the update folder and the installation hold one another.
+BoxMessage updateInsideInstallationMessage();
+
 /// The pre-copy pass's work on one entry: "!" calls alert, "§" Version, "@" exist, each test made on
 /// the entry as the directive before it left it.
 void runPreCopyTests(std::wstring& entry, Directives& directives);
 
-/// The stamp pass's work on one entry: "#" calls SetVer.
+/// The stamp pass's work on one entry: "#" calls SetVer, which hands the version to the commit.
 void runStampTest(std::wstring& entry, Directives& directives);
 
 /// What the user is told when a start finds that an earlier run was stopped during its update.

@@ -2,14 +2,16 @@
 
 #include <cstdint>
 #include <exception>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/cleanup.h"
 #include "app/failure_exit.h"
+#include "app/update_start.h"
 #include "copy/progress_controls.h"
 #include "platform/failure.h"
-#include "platform/path_mapping.h"
 #include "platform/runtime.h"
-#include "registry/path_routines.h"
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/update_list.h"
@@ -45,13 +47,18 @@ ProgressForm::ProgressForm(Session& session, ProgressControls& controls)
 void ProgressForm::Form_Load() {
     Runtime& runtime = m_session.runtime;
     RunState& state = m_session.state;
+    std::vector<std::wstring> entries;
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
         // Only what the copy acts on counts, so the bar and the percentage reach the end together.
-        if (classifyEntry(state.CurrentLine) == EntryKind::File) countEntry(state.FileCount);
+        if (classifyEntry(state.CurrentLine) == EntryKind::File) {
+            countEntry(state.FileCount);
+            entries.push_back(trimSpaces(state.CurrentLine));
+        }
     }
     runtime.close(state.ListFileNumber);
+    planUpdate(m_session, std::move(entries));
 }
 
 void ProgressForm::Form_Activate() {
@@ -85,23 +92,17 @@ void ProgressForm::copyEntries() {
             m_controls.setStatusCaption(L"Copie de : " + state.CurrentLine);
             m_controls.repaintPercent();
             m_controls.repaintStatus();
-            // The same relative name is used on both sides; one that leaves either folder is refused.
-            if (!resolvesInsideFolder(runtime.programDirectory(), state.CurrentLine, LastLink::Followed) ||
-                !resolvesInsideFolder(state.InstallDir, state.CurrentLine, LastLink::Kept)) {
-                throw Failure("file entry outside the update folder or the installation");
-            }
-            std::wstring programDirectory = runtime.programDirectory();
-            state.update.stage(runtime, state.InstallDir,
-                               WithTrailingBackslash(programDirectory) + state.CurrentLine,
-                               state.CurrentLine);
+            // The plan has decided where each entry goes; the entries come in its order.
+            state.update->stageEntry(static_cast<std::size_t>(copied) - 1);
             pauseAfterCopy();
         }
         runtime.close(state.ListFileNumber);
         // The last point where a cancel is answered: a Yes there ends the run with nothing changed.
         runtime.processPendingMessages();
     }
-    // Nothing in the installation has changed so far; the finished state is shown once it has.
-    state.update.commit(runtime, state.InstallDir);
+    // Nothing in the installation has changed so far; the finished state is shown once the files and the
+    // versions are in place for good.
+    if (state.update) state.update->commit();
     // The finished window shows the whole bar and "100%", also when there was nothing to copy.
     m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
     m_controls.setPercentCaption(formatPercent(1.0f));

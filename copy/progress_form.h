@@ -16,8 +16,8 @@ class ProgressForm {
   public:
     ProgressForm(Session& session, ProgressControls& controls);
 
-    /// Counts the file entries, those the copy acts on, into FileCount. Has no failure trap: a failure
-    /// reaches the caller of the modal show.
+    /// Counts the file entries, those the copy acts on, into FileCount, and plans the update from them.
+    /// Has no failure trap: a failure reaches the caller of the modal show.
     void Form_Load();
     /// Stages every file entry beside its target, commits them all into the installation once the last
     /// point where a cancel is answered has passed, then shows the finished state with a full bar and

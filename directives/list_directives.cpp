@@ -96,7 +96,7 @@ void ListDirectives::exist(std::wstring& entry) {
 
 void ListDirectives::SetVer(std::wstring& entry) {
     const std::wstring section = takeSectionSuffix(entry);
-    if (!writeVersion(section, entry)) throw Failure("the version could not be recorded");
+    m_session.state.stamps.push_back({section, entry});
 }
 
 }  // namespace setup

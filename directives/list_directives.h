@@ -21,8 +21,8 @@ class ListDirectives final : public Directives {
     void Version(std::wstring& entry) override;
     /// Checks that the file of an "@" entry is in the installation.
     void exist(std::wstring& entry) override;
-    /// Records the version of a "#" entry; leaves the version text in `entry`. A version that cannot be
-    /// recorded is a failure.
+    /// Hands the version of a "#" entry to the commit, which records it once the files are in place;
+    /// leaves the version text in `entry`.
     void SetVer(std::wstring& entry) override;
 
   private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -14,6 +15,13 @@ std::string readWholeFile(const std::filesystem::path& path);
 /// The content of a regular file; nullopt when nothing exists at `path`; throws Failure when something
 /// exists there but cannot be read, so that a caller never mistakes an unreadable file for a missing one.
 std::optional<std::string> readFileIfPresent(const std::filesystem::path& path);
+
+/// This process's number, as the system gives it.
+std::uint64_t currentProcessId();
+
+/// The name of the temporary file through which process `processId` replaces a file: always the same
+/// for one process, so that what a stopped process left can be named afterwards.
+std::wstring replacementTemporaryName(std::uint64_t processId);
 
 /// Replaces `path` with `bytes` through a temporary file in the same directory and a rename, so the old
 /// content stays whole until the new one is complete. Missing parent directories are created. The mode

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 namespace setup {
 
@@ -11,5 +12,19 @@ bool isExistingFolder(const std::filesystem::path& path);
 /// answering whether a file is there costs the same whatever its size. Throws Failure when it cannot be
 /// opened for reading or is not a regular file (a folder, a FIFO, a device).
 void openAndClose(const std::filesystem::path& path);
+
+/// What a path names, a link at its last component never followed.
+enum class EntryType { Missing, File, Folder, Other };
+
+/// What is at `path`: a symbolic link, junction, device or pipe is Other. Never throws.
+EntryType entryTypeNoFollow(const std::filesystem::path& path);
+
+/// `path` made absolute with every link among its existing components resolved; the components that do
+/// not exist are appended as given. Never throws; answers `path` made absolute when nothing resolves.
+std::filesystem::path realLocation(const std::filesystem::path& path);
+
+/// True when `name`, one component, is within the system's limit for a name (255 bytes of UTF-8 on
+/// Linux, 255 UTF-16 units on Windows).
+bool nameFitsSystem(std::wstring_view name);
 
 }  // namespace setup

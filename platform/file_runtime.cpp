@@ -131,6 +131,12 @@ EntryReader& FileRuntime::openFile(FileNumber number) {
     return *file.reader;
 }
 
+EntryType FileRuntime::entryKind(const std::wstring& path) { return entryTypeNoFollow(literalPath(path)); }
+
+std::wstring FileRuntime::realPath(const std::wstring& path) { return programPath(realLocation(mapPath(path))); }
+
+bool FileRuntime::nameFits(const std::wstring& name) { return nameFitsSystem(name); }
+
 // Placeholder until the system lock lands: every run may go ahead.
 bool FileRuntime::lockInstallation(const std::wstring&) { return true; }
 

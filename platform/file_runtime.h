@@ -39,6 +39,9 @@ class FileRuntime : public Runtime {
     void removeFolder(const std::wstring& path) override;
     bool exists(const std::wstring& path) override;
     bool lockInstallation(const std::wstring& folder) override;
+    EntryType entryKind(const std::wstring& path) override;
+    std::wstring realPath(const std::wstring& path) override;
+    bool nameFits(const std::wstring& name) override;
     std::vector<std::wstring> findFiles(const std::wstring& folder, bool recursive,
                                         const std::function<bool(const std::wstring& name)>& keep) override;
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_probe.h"
+
 namespace setup {
 
 /// A file number as handed out by Runtime::freeFileNumber (1 and up).
@@ -76,6 +78,12 @@ class Runtime {
     virtual void createFolder(const std::wstring& path) = 0;
     /// Removes the empty folder `path`; a folder that holds anything is a failure.
     virtual void removeFolder(const std::wstring& path) = 0;
+    /// What is at `path`; never follows a link and never fails.
+    virtual EntryType entryKind(const std::wstring& path) = 0;
+    /// `path` with every link among its existing components resolved; the rest as given. Never fails.
+    virtual std::wstring realPath(const std::wstring& path) = 0;
+    /// True when `name`, one component, is within the system's limit for a name.
+    virtual bool nameFits(const std::wstring& name) = 0;
     /// True when anything, a link included, is at `path`; never follows a link and never fails.
     virtual bool exists(const std::wstring& path) = 0;
     /// The files in `folder` (and below it when `recursive`, never through a link) whose name `keep`

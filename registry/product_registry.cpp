@@ -1,5 +1,6 @@
 #include "registry/product_registry.h"
 
+#include <exception>
 #include <filesystem>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 #include "registry/path_routines.h"
+#include "registry/profile_format.h"
 #include "registry/profile_service.h"
 
 namespace setup {
@@ -39,9 +41,33 @@ std::wstring ReadProfileValue(std::wstring fileName, std::wstring section, std::
 bool writeVersion(const std::wstring& section, const std::wstring& version) {
     // Where names keep their case, the two spellings can find two files; the stamp goes to the file the
     // checks read, and the write's spelling only names a registry that does not exist yet.
-    const std::string readName = toAnsi(kRegistryReadName);
-    const std::string fileName = profileFileExists(readName) ? readName : toAnsi(kRegistryWriteName);
-    return writePrivateProfileString(toAnsi(section), "Version", toAnsi(version), fileName);
+    return writeRegistryValue(section, L"Version", version);
+}
+
+std::optional<std::wstring> readRegistryValue(const std::wstring& section, const std::wstring& key) {
+    const std::optional<std::string> content = readRegistryBytes();
+    if (!content) return std::nullopt;
+    const std::optional<std::string> value = findProfileValue(*content, toAnsi(section), toAnsi(key));
+    if (!value) return std::nullopt;
+    return fromAnsi(*value);
+}
+
+bool writeRegistryValue(const std::wstring& section, const std::wstring& key,
+                        const std::optional<std::wstring>& value) {
+    if (value) {
+        const std::string readName = toAnsi(kRegistryReadName);
+        const std::string fileName = profileFileExists(readName) ? readName : toAnsi(kRegistryWriteName);
+        return writePrivateProfileString(toAnsi(section), toAnsi(key), toAnsi(*value), fileName);
+    }
+    try {
+        const std::optional<std::string> content = readRegistryBytes();
+        if (!content) return true;
+        const std::string without = withoutProfileValue(*content, toAnsi(section), toAnsi(key));
+        if (without != *content) replaceFileAtomically(registryPlace(), without);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 std::optional<std::string> readRegistryBytes() { return readFileIfPresent(registryPlace()); }

@@ -177,4 +177,30 @@ std::string withProfileValue(std::string_view content, std::string_view section,
     return result;
 }
 
+std::string withoutProfileValue(std::string_view content, std::string_view section, std::string_view key) {
+    section = trimBlanks(section);
+    key = trimBlanks(key);
+    const std::vector<Line> lines = splitLines(content);
+    const std::size_t header = findSection(lines, section);
+    if (header == lines.size()) return std::string(content);
+    std::size_t sectionEnd = header + 1;
+    while (sectionEnd < lines.size() && lines[sectionEnd].kind != LineKind::Section) ++sectionEnd;
+    for (std::size_t i = header + 1; i < sectionEnd; ++i) {
+        if (lines[i].kind != LineKind::Key || !namesMatch(lines[i].name, key)) continue;
+        bool othersLeft = false;
+        for (std::size_t j = header + 1; j < sectionEnd; ++j) {
+            if (j != i && lines[j].kind != LineKind::Other) othersLeft = true;
+            if (j != i && lines[j].kind == LineKind::Other && lines[j].end > lines[j].begin &&
+                !trimBlanks(content.substr(lines[j].begin, lines[j].end - lines[j].begin)).empty()) {
+                othersLeft = true;
+            }
+        }
+        // A section left empty goes with its key, as it came: a stamp of a new product made both.
+        const std::size_t from = othersLeft ? lines[i].begin : lines[header].begin;
+        const std::size_t to = othersLeft ? lines[i].next : lines[sectionEnd - 1].next;
+        return std::string(content.substr(0, from)).append(content.substr(to));
+    }
+    return std::string(content);
+}
+
 }  // namespace setup

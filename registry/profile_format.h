@@ -23,4 +23,9 @@ std::optional<std::string> findProfileValue(std::string_view content, std::strin
 std::string withProfileValue(std::string_view content, std::string_view section, std::string_view key,
                              std::string_view value);
 
+/// The bytes of a profile file without the first `key` of the first section named `section`: its line
+/// goes, line end included, and so does the section's header when nothing else is left in the section.
+/// Every other byte is kept; the content is unchanged when there is no such key.
+std::string withoutProfileValue(std::string_view content, std::string_view section, std::string_view key);
+
 }  // namespace setup

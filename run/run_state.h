@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/runtime.h"
-#include "run/staged_update.h"
+#include "staging/file_services.h"
+#include "staging/staged_update.h"
 
 namespace setup {
 
@@ -23,7 +26,10 @@ struct RunState {
     std::wstring InstallDir;                     ///< the installation directory, ending with "\" once located
     std::int16_t FileCount = 0;                  ///< the progress total: the file entries the copy acts on
     ExitStatus exitStatus = ExitStatus::Failed;  ///< set by each path before the run ends
-    StagedUpdate update;                         ///< the update's files, staged, then committed
+    std::vector<PlannedStamp> stamps;            ///< the versions the stamp pass found, for the commit
+    std::unique_ptr<StagingFiles> files;         ///< the file services the update engine works with
+    std::unique_ptr<RegistryValues> registry;    ///< the registry values the update engine stamps
+    std::unique_ptr<StagedUpdate> update;        ///< the update once planned: staged, then committed
     /// True when the cleanup must leave the update folder as it is: the update could not start (another
     /// run holds the installation, the update lies inside it, its files are damaged) and may be run again.
     bool keepUpdateFolder = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,9 @@ class RegistryValues {
     /// Throws Failure; the registry then stays as it was.
     virtual void write(const std::wstring& section, const std::wstring& key,
                        const std::optional<std::wstring>& value) = 0;
+    /// Removes the temporary file through which process `process` was writing the registry when it
+    /// stopped, if one is there. Throws Failure.
+    virtual void removeTemporary(std::uint64_t process) = 0;
 };
 
 }  // namespace setup

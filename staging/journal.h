@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,13 +27,14 @@ struct JournalValue {
 /// Everything one run touches, written before its first byte is staged.
 struct Journal {
     std::wstring runId;
+    std::uint64_t process = 0;  ///< the process of the run, whose temporary registry file is named after it
     std::vector<std::wstring> folders;  ///< folders the run creates below the installation, parents first
     std::vector<JournalFile> files;
     std::vector<JournalValue> values;
     bool operator==(const Journal&) const = default;
 };
 
-/// The journal as UTF-8 lines ending with a line feed: a heading, "run\t<id>", then "folder\t<path>",
+/// The journal as UTF-8 lines ending with a line feed: a heading, "run\t<id>", "process\t<number>", then "folder\t<path>",
 /// "new\t<path>\t<staged>", "replace\t<path>\t<staged>\t<aside>", "value\t<section>\t<key>\t<before>" or
 /// "novalue\t<section>\t<key>" lines, and "end".
 std::string formatJournal(const Journal& journal);

@@ -36,8 +36,12 @@ class StagedUpdate {
     /// Copies file `index` of the plan beside its target, creating the folders it needs first; staging a
     /// file again replaces its staged copy. Throws Failure.
     void stage(std::size_t index);
-    /// Puts every staged file in place and writes the stamps; once it returns the update is final. Throws
-    /// Failure; undo then puts everything back.
+    /// Stages the file that entry `entry` of the list names (see UpdatePlan::entryFiles) from that entry's
+    /// own source, as the list's order has it: a later entry for the same file stages it again. Throws
+    /// Failure.
+    void stageEntry(std::size_t entry);
+    /// Puts every staged file in place and writes the stamps; once it returns the update is final, and
+    /// a second call does nothing. Throws Failure; undo then puts everything back.
     void commit();
     /// Removes the files moved aside and the final journal. Never throws; what stays is removed by the
     /// next start.
@@ -51,6 +55,8 @@ class StagedUpdate {
 
   private:
     enum class Phase { Planned, Staging, Final, Finished, Undone };
+
+    void stageFrom(std::size_t index, const std::wstring& source);
 
     StagingFiles& m_files;
     RegistryValues& m_registry;

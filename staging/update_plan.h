@@ -58,6 +58,8 @@ struct UpdatePlan {
     std::vector<PlannedFile> files;  ///< each target once, in the order its first entry names it
     /// For each file entry of the list, in order: the index of its file in `files`.
     std::vector<std::size_t> entryFiles;
+    /// For each file entry of the list, in order: the update's file it names.
+    std::vector<std::wstring> entrySources;
     std::vector<std::wstring> folders;  ///< folders to create below the installation, parents first
     std::vector<PlannedStamp> stamps;
     std::vector<PlanRefusal> refusals;

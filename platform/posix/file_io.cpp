@@ -139,11 +139,12 @@ void replaceThroughTemporary(const fs::path& path, mode_t mode, const std::funct
     fs::create_directories(directory, error);
     if (error) fail("cannot create the folder", directory, error.value());
 
-    std::string pattern = (directory / ".setup-XXXXXX").string();
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    // One name per process: one left by a stopped process of the same number is its own, and goes.
+    const fs::path temporaryPath = directory / toUtf8(replacementTemporaryName(currentProcessId()));
+    if (::unlink(temporaryPath.c_str()) != 0 && errno != ENOENT) fail("cannot remove", temporaryPath, errno);
+    const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) fail("cannot create a temporary file in", directory, errno);
     Descriptor temporary(fd);
-    const fs::path temporaryPath = pattern;
     try {
         fill(fd);
         if (::fchmod(fd, mode) != 0) fail("cannot set the mode of", temporaryPath, errno);
@@ -199,6 +200,12 @@ std::optional<std::string> readFileIfPresent(const fs::path& path) {
         fail("cannot examine", path, errno);
     }
     return readWholeFile(path);
+}
+
+std::uint64_t currentProcessId() { return static_cast<std::uint64_t>(::getpid()); }
+
+std::wstring replacementTemporaryName(std::uint64_t processId) {
+    return L".setup-" + std::to_wstring(processId) + L".tmp";
 }
 
 void replaceFileAtomically(const fs::path& path, const std::string& bytes) {

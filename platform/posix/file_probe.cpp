@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/failure.h"
+#include "platform/text_codec.h"
 
 namespace setup {
 
@@ -28,5 +29,22 @@ void openAndClose(const std::filesystem::path& path) {
     if (!examined) throw Failure("cannot examine " + path.string() + ": " + std::strerror(error));
     if (!S_ISREG(st.st_mode)) throw Failure("not a regular file: " + path.string());
 }
+
+EntryType entryTypeNoFollow(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return EntryType::Missing;
+    if (S_ISREG(st.st_mode)) return EntryType::File;
+    if (S_ISDIR(st.st_mode)) return EntryType::Folder;
+    return EntryType::Other;
+}
+
+std::filesystem::path realLocation(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    if (error) return std::filesystem::absolute(path, error);
+    return resolved;
+}
+
+bool nameFitsSystem(std::wstring_view name) { return toUtf8(name).size() <= 255; }
 
 }  // namespace setup

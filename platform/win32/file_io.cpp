@@ -100,21 +100,16 @@ void writeAll(HANDLE handle, const char* data, std::size_t size, const fs::path&
     }
 }
 
-/// A temporary file beside `target`, created new and held exclusively.
+/// The temporary file beside `target` that this process replaces files through, created new and held
+/// exclusively; one left by a stopped process of the same number is its own, and goes.
 HANDLE createTemporary(const std::wstring& directory, std::wstring& temporary, const fs::path& shown) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        LARGE_INTEGER ticks{};
-        ::QueryPerformanceCounter(&ticks);
-        temporary = directory + L"\\.setup-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(counter++) + L"-" + std::to_wstring(ticks.QuadPart & 0xFFFFFF) + L".tmp";
-        HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) return handle;
-        if (::GetLastError() != ERROR_FILE_EXISTS)
-            fail("cannot create a temporary file in", shown, ::GetLastError());
-    }
-    fail("cannot create a temporary file in", shown, ERROR_FILE_EXISTS);
+    temporary = directory + L"\\" + replacementTemporaryName(currentProcessId());
+    ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(temporary.c_str());
+    HANDLE handle =
+        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) fail("cannot create a temporary file in", shown, ::GetLastError());
+    return handle;
 }
 
 void removeTemporary(const std::wstring& temporary) {
@@ -267,6 +262,12 @@ std::optional<std::string> readFileIfPresent(const fs::path& path) {
         fail("cannot examine", path, error);
     }
     return readWholeFile(path);
+}
+
+std::uint64_t currentProcessId() { return ::GetCurrentProcessId(); }
+
+std::wstring replacementTemporaryName(std::uint64_t processId) {
+    return L".setup-" + std::to_wstring(processId) + L".tmp";
 }
 
 void replaceFileAtomically(const fs::path& path, const std::string& bytes) {

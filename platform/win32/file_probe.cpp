@@ -55,4 +55,59 @@ void openAndClose(const std::filesystem::path& path) {
         throw Failure("not a regular file: " + toUtf8(path.wstring()));
 }
 
+EntryType entryTypeNoFollow(const std::filesystem::path& path) {
+    try {
+        const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return EntryType::Missing;
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryType::Other;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryType::Folder;
+        if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return EntryType::Other;
+        return EntryType::File;
+    } catch (const std::exception&) {
+        // A device name such as NUL is no file the program may touch.
+        return EntryType::Other;
+    }
+}
+
+namespace {
+
+/// The final path of the existing file or folder `path`, every link and junction on the way resolved;
+/// empty when it cannot be opened.
+std::wstring finalPath(const std::wstring& path) {
+    const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return L"";
+    std::wstring buffer(1024, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    ::CloseHandle(handle);
+    if (length == 0 || length >= buffer.size()) return L"";
+    buffer.resize(length);
+    return buffer;
+}
+
+}  // namespace
+
+std::filesystem::path realLocation(const std::filesystem::path& path) {
+    try {
+        std::filesystem::path existing = std::filesystem::path(systemPath(path));
+        std::filesystem::path missing;
+        // The deepest existing folder is resolved by the system; the rest is appended as given.
+        while (existing.has_relative_path()) {
+            const std::wstring resolved = finalPath(existing.wstring());
+            if (!resolved.empty()) return std::filesystem::path(resolved) / missing;
+            missing = missing.empty() ? existing.filename() : existing.filename() / missing;
+            existing = existing.parent_path();
+        }
+        return path;
+    } catch (const std::exception&) {
+        return path;
+    }
+}
+
+bool nameFitsSystem(std::wstring_view name) { return name.size() <= 255; }
+
 }  // namespace setup

@@ -275,7 +275,7 @@ TEST_F(UpdateRunTest, MissingSourceUndoesEarlierCopiesAndKeepsThePreviousTarget)
     EXPECT_EQ(snapshotTree(run.installation).size(), 2u) << "no staged file left";
 }
 
-TEST_F(UpdateRunTest, EntryLeavingTheFoldersIsAFailedCopy) {
+TEST_F(UpdateRunTest, EntryLeavingTheFoldersRefusesTheWholeUpdateBeforeAnyCopy) {
     struct Row {
         const char* name;
         std::wstring entry;
@@ -296,8 +296,8 @@ TEST_F(UpdateRunTest, EntryLeavingTheFoldersIsAFailedCopy) {
 
         EXPECT_EQ(fresh.runtime.messages,
                   (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
-        EXPECT_EQ(fresh.runtime.copies.size(), 1u) << "only the entry inside the folders is copied";
-        EXPECT_EQ(installed(fresh, "aide.txt"), "<absent>") << "and its copy undone";
+        EXPECT_TRUE(fresh.runtime.copies.empty()) << "the plan refuses the update before the first copy";
+        EXPECT_EQ(installed(fresh, "aide.txt"), "<absent>");
         EXPECT_EQ(readFile(fresh.root / "outside" / "keep.txt"), "keep");
     }
 }

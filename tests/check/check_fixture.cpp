@@ -95,12 +95,13 @@ std::vector<std::wstring> checkerActs(const check::ListAnalysis& analysis) {
             acts.push_back(L"version " + range.section + L" " + range.lower + L" " + range.upper);
         for (const std::wstring& path : plan.requiredFiles) acts.push_back(L"exist " + path);
     }
-    for (const check::EntryPlan& plan : analysis.entries) {
-        if (plan.copied) acts.push_back(L"copy " + *plan.copied);
-    }
+    // The stamp pass finds the versions before the copy; the commit records them once the files are in.
     for (const check::EntryPlan& plan : analysis.entries) {
         for (const check::StampWrite& stamp : plan.stamps)
             acts.push_back(L"stamp " + stamp.section + L" " + stamp.version);
+    }
+    for (const check::EntryPlan& plan : analysis.entries) {
+        if (plan.copied) acts.push_back(L"copy " + *plan.copied);
     }
     for (const check::EntryPlan& plan : analysis.entries) {
         if (plan.deleted) acts.push_back(L"delete " + *plan.deleted);

@@ -45,15 +45,15 @@ TEST(Version, BlankUpperBoundSetsNoLimit) {
     }
 }
 
-TEST(SetVer, WritesUnderTheSectionAndLeavesTheVersion) {
+TEST(SetVer, HandsTheVersionToTheCommitAndLeavesTheVersion) {
     UpdateRun run;
     std::wstring entry = L"#3.1[Abc]";
 
     run.directives.SetVer(entry);
 
     EXPECT_EQ(entry, L"3.1");
-    EXPECT_EQ(run.registryText(), "[Abc]\r\nVersion=3.1\r\n");
-    EXPECT_TRUE(std::filesystem::exists(run.windowsFolder / "TamReg.reg"));
+    EXPECT_EQ(run.state.stamps, (std::vector<PlannedStamp>{{L"Abc", L"3.1"}}));
+    EXPECT_EQ(run.registryText(), "") << "nothing is recorded before the files are in place";
 }
 
 TEST(Exist, IgnoresSpacesAroundThePath) {

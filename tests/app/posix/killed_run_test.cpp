@@ -13,7 +13,8 @@
 #include <string>
 
 #include "platform/text_codec.h"
-#include "run/staged_update.h"
+#include "app/runtime_staging_files.h"
+#include "staging/staged_update.h"
 #include "tests/support/child_process.h"
 #include "tests/support/update_run.h"
 
@@ -97,7 +98,9 @@ TEST(KilledRun, NextStartFindsTheOldOrTheNewInstallationNeverAMix) {
         ::kill(pid, SIGKILL);
         waitForChild(pid);
 
-        recoverInterruptedUpdate(run.runtime, fromUtf8(run.installation.string()) + L"\\");
+        RuntimeStagingFiles files(run.runtime);
+        ProductRegistryValues registry;
+        recoverInterruptedUpdate(files, registry, fromUtf8(run.installation.string()) + L"\\");
 
         const InstallationState after = withoutPaths(run.snapshot(), run);
         if (after == before) {

@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST_F(UpdateRunTest, LinkLeavingTheFoldersIsAFailedCopy) {
+TEST_F(UpdateRunTest, LinkLeavingTheFoldersRefusesTheWholeUpdateBeforeAnyCopy) {
     struct Row {
         const char* name;
         std::wstring entry;
@@ -44,8 +44,8 @@ TEST_F(UpdateRunTest, LinkLeavingTheFoldersIsAFailedCopy) {
 
         EXPECT_EQ(fresh.runtime.messages,
                   (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
-        EXPECT_EQ(fresh.runtime.copies.size(), 1u) << "only the entry inside the folders is copied";
-        EXPECT_EQ(installed(fresh, "aide.txt"), "<absent>") << "and its copy undone";
+        EXPECT_TRUE(fresh.runtime.copies.empty()) << "the plan refuses the update before the first copy";
+        EXPECT_EQ(installed(fresh, "aide.txt"), "<absent>");
         EXPECT_EQ(readFile(fresh.root / "outside" / "keep.txt"), "keep");
         EXPECT_FALSE(fs::exists(fresh.installation / "dl"));
         EXPECT_FALSE(fs::exists(fresh.installation / "link.txt"));

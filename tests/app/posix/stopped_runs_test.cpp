@@ -101,13 +101,15 @@ TEST_P(StoppedRun, IsPutBackAtTheNextStartWhichThenUpdates) {
 }
 
 const StopRow kStops[] = {
-    {"WhileStaging", L"stage", 2, false},
-    {"WhileWritingTheJournal", L"write", 2, false},
-    {"BeforeTheFlush", L"flush", 1, true},
+    {"BeforeTheJournal", L"write", 1, false},
+    {"BeforeTheJournalIsFlushed", L"flush", 1, true},
+    {"WhileStaging", L"stage", 2, true},
+    {"BeforeTheStagedFilesAreFlushed", L"flush", 3, true},
     {"BetweenMovingAsideAndRenamingIntoPlace", L"rename", 2, true},
     {"InTheMiddleOfTheCommit", L"rename", 3, true},
-    {"AfterTheStampsBeforeTheJournalGoes", L"delete", 1, true},
-    {"AfterTheJournalWent", L"delete", 2, false},
+    {"AfterTheStampsBeforeTheUpdateIsFinal", L"rename", 5, true},
+    {"AfterTheUpdateIsFinal", L"delete", 1, false},
+    {"AfterTheFinalJournalWent", L"delete", 2, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(AllOrNothing, StoppedRun, ::testing::ValuesIn(kStops),

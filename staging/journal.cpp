@@ -1,0 +1,159 @@
+#include "staging/journal.h"
+
+#include <sstream>
+
+#include "platform/text_codec.h"
+#include "staging/update_plan.h"
+
+namespace setup {
+
+namespace {
+
+constexpr const char* kHeading = "Kelvane update journal 2";
+constexpr const char* kEndLine = "end";
+
+std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const auto tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+/// Reads one line into `journal`; answers why it fails, empty when it is good.
+std::wstring readLine(const std::string& line, Journal& journal) {
+    const std::vector<std::string> fields = splitTabs(line);
+    std::vector<std::wstring> wide;
+    for (const std::string& field : fields) {
+        wide.push_back(fromUtf8(field));
+        if (toUtf8(wide.back()) != field) return L"a name that is not UTF-8";
+    }
+    const std::string& kind = fields.front();
+    if (kind == "run" && fields.size() == 2 && !fields[1].empty() && journal.runId.empty()) {
+        journal.runId = wide[1];
+        return L"";
+    }
+    if (kind == "process" && fields.size() == 2 && !fields[1].empty() && fields[1].size() <= 19 &&
+        fields[1].find_first_not_of("0123456789") == std::string::npos && journal.process == 0) {
+        journal.process = std::stoull(fields[1]);
+        return L"";
+    }
+    if (kind == "folder" && fields.size() == 2) {
+        if (!isJournalPath(wide[1])) return L"a folder outside the installation";
+        journal.folders.push_back(wide[1]);
+        return L"";
+    }
+    if ((kind == "new" && fields.size() == 3) || (kind == "replace" && fields.size() == 4)) {
+        const std::wstring& path = wide[1];
+        if (!isJournalPath(path)) return L"a file outside the installation";
+        const std::size_t last = path.find_last_of(L'/');
+        if (isOwnFileName(last == std::wstring::npos ? path : path.substr(last + 1)))
+            return L"a file named as the program's own files";
+        if (wide[2] != path + kStagedSuffix) return L"a staged copy the program does not name so";
+        if (kind == "replace" && wide[3] != path + kAsideSuffix)
+            return L"a moved-aside file the program does not name so";
+        journal.files.push_back({path, kind == "replace"});
+        return L"";
+    }
+    if (kind == "value" && fields.size() == 4 && !fields[1].empty() && !fields[2].empty()) {
+        journal.values.push_back({wide[1], wide[2], wide[3]});
+        return L"";
+    }
+    if (kind == "novalue" && fields.size() == 3 && !fields[1].empty() && !fields[2].empty()) {
+        journal.values.push_back({wide[1], wide[2], std::nullopt});
+        return L"";
+    }
+    return L"a line the program does not write";
+}
+
+}  // namespace
+
+bool isJournalPath(const std::wstring& path) {
+    if (path.empty() || path.front() == L'/' || path.back() == L'/') return false;
+    if (path.find_first_of(L"\\:") != std::wstring::npos) return false;
+    for (wchar_t c : path) {
+        if (c < 0x20 || c == 0x7F) return false;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        const auto slash = path.find(L'/', start);
+        const std::wstring part = path.substr(start, slash - start);
+        if (part.empty() || part == L"." || part == L"..") return false;
+        if (slash == std::wstring::npos) return true;
+        start = slash + 1;
+    }
+}
+
+std::string formatJournal(const Journal& journal) {
+    std::string text = std::string(kHeading) + "\nrun\t" + toUtf8(journal.runId) + "\nprocess\t" +
+                       std::to_string(journal.process) + "\n";
+    for (const std::wstring& folder : journal.folders) text += "folder\t" + toUtf8(folder) + "\n";
+    for (const JournalFile& file : journal.files) {
+        const std::string path = toUtf8(file.relative);
+        const std::string staged = toUtf8(file.relative + kStagedSuffix);
+        if (file.replacing)
+            text += "replace\t" + path + "\t" + staged + "\t" + toUtf8(file.relative + kAsideSuffix) + "\n";
+        else
+            text += "new\t" + path + "\t" + staged + "\n";
+    }
+    for (const JournalValue& value : journal.values) {
+        const std::string name = toUtf8(value.section) + "\t" + toUtf8(value.key);
+        if (value.before)
+            text += "value\t" + name + "\t" + toUtf8(*value.before) + "\n";
+        else
+            text += "novalue\t" + name + "\n";
+    }
+    return text + kEndLine + "\n";
+}
+
+ParsedJournal parseJournal(const std::string& text) {
+    ParsedJournal parsed;
+    std::istringstream lines(text);
+    std::string line;
+    if (!std::getline(lines, line) || line != kHeading || lines.eof()) {
+        // Only the heading, or part of it, was written before the run stopped.
+        const std::string heading = std::string(kHeading) + "\n";
+        if (text.size() <= heading.size() && heading.compare(0, text.size(), text) == 0) {
+            parsed.state = JournalText::CutShort;
+            return parsed;
+        }
+        parsed.reason = L"not a journal of the program";
+        return parsed;
+    }
+    std::size_t number = 1;
+    while (std::getline(lines, line)) {
+        ++number;
+        if (lines.eof()) {
+            // A last line without its line feed: the write stopped there.
+            parsed.state = JournalText::CutShort;
+            return parsed;
+        }
+        if (line == kEndLine) {
+            if (lines.peek() != std::char_traits<char>::eof()) break;
+            if (parsed.journal.runId.empty()) {
+                parsed.reason = L"no run named";
+                return parsed;
+            }
+            parsed.state = JournalText::Whole;
+            return parsed;
+        }
+        const std::wstring problem = readLine(line, parsed.journal);
+        if (!problem.empty()) {
+            parsed.reason = L"line " + std::to_wstring(number) + L": " + problem;
+            parsed.journal = {};
+            return parsed;
+        }
+    }
+    if (lines.eof() && parsed.reason.empty() && text.back() == '\n' && line != kEndLine) {
+        parsed.state = JournalText::CutShort;
+        return parsed;
+    }
+    parsed.reason = L"text after the end";
+    parsed.journal = {};
+    return parsed;
+}
+
+}  // namespace setup

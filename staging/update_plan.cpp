@@ -1,0 +1,208 @@
+#include "staging/update_plan.h"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/path_mapping.h"
+#include "platform/text_codec.h"
+#include "staging/file_services.h"
+#include "staging/path_text.h"
+
+namespace setup {
+
+namespace {
+
+constexpr const wchar_t* kOwnPrefix = L".setup-";
+
+bool hasControlCharacter(const std::wstring& text) {
+    return text.find_first_of(L"\t\r\n") != std::wstring::npos;
+}
+
+/// A folder below the installation as the plan has resolved it.
+struct ResolvedFolder {
+    std::wstring relative;  ///< as the file system spells it, "/" between components; empty for the top
+    bool exists = false;    ///< false: the plan creates it
+    std::optional<RefusalReason> refusal;
+};
+
+/// Resolves each folder below the installation once, whatever number of entries lie in it.
+class FolderResolver {
+  public:
+    FolderResolver(StagingFiles& files, std::wstring root, std::wstring rootReal)
+        : m_files(files), m_root(std::move(root)), m_rootReal(std::move(rootReal)) {
+        m_known.emplace(L"", ResolvedFolder{L"", true, std::nullopt});
+    }
+
+    /// The folder `components` names below the installation.
+    const ResolvedFolder& resolve(const std::vector<std::wstring>& components) {
+        std::wstring key;
+        const ResolvedFolder* parent = &m_known.at(L"");
+        for (const std::wstring& component : components) {
+            key += L"/" + foldedName(component);
+            auto known = m_known.find(key);
+            if (known == m_known.end()) known = m_known.emplace(key, child(*parent, component)).first;
+            parent = &known->second;
+        }
+        return *parent;
+    }
+
+    /// Folders the plan creates, parents first.
+    const std::vector<std::wstring>& created() const { return m_created; }
+
+  private:
+    ResolvedFolder child(const ResolvedFolder& parent, const std::wstring& name) {
+        if (parent.refusal) return parent;
+        if (!parent.exists) return created(joinRelative(parent.relative, name));
+        const std::wstring spelled = m_files.spell(joinPath(m_root, joinRelative(parent.relative, name)));
+        const std::wstring relative = joinRelative(parent.relative, lastComponent(spelled));
+        switch (m_files.kindOf(spelled)) {
+            case NodeKind::Missing:
+                return created(relative);
+            case NodeKind::Folder:
+                return {relative, true, std::nullopt};
+            case NodeKind::File:
+                return {relative, true, RefusalReason::NotAFile};
+            case NodeKind::Other:
+                break;
+        }
+        // A link to a folder is followed as long as it stays inside the installation.
+        const std::wstring real = m_files.realPath(spelled);
+        if (!isSameOrInside(real, m_rootReal)) return {relative, true, RefusalReason::OutsideInstallation};
+        if (real.size() == m_rootReal.size() || m_files.kindOf(real) != NodeKind::Folder)
+            return {relative, true, RefusalReason::NotAFile};
+        return {relative, true, std::nullopt};
+    }
+
+    ResolvedFolder created(const std::wstring& relative) {
+        m_created.push_back(relative);
+        return {relative, false, std::nullopt};
+    }
+
+    StagingFiles& m_files;
+    std::wstring m_root;
+    std::wstring m_rootReal;
+    std::map<std::wstring, ResolvedFolder> m_known;
+    std::vector<std::wstring> m_created;
+};
+
+/// The components of an entry below its base, "." dropped and ".." taken back; nullopt when the text
+/// climbs above the base.
+std::optional<std::vector<std::wstring>> entryComponents(const std::wstring& entry) {
+    if (!staysInsideBase(entry)) return std::nullopt;
+    std::vector<std::wstring> kept;
+    for (std::wstring_view part : pathComponents(entry)) {
+        if (part == L".") continue;
+        if (part == L"..") {
+            if (kept.empty()) return std::nullopt;
+            kept.pop_back();
+            continue;
+        }
+        kept.emplace_back(part);
+    }
+    return kept;
+}
+
+}  // namespace
+
+bool isOwnFileName(const std::wstring& name) {
+    return name.rfind(kOwnPrefix, 0) == 0 || endsWith(name, kStagedSuffix) || endsWith(name, kAsideSuffix);
+}
+
+bool UpdatePlan::keepsUpdateFolder() const {
+    return std::any_of(refusals.begin(), refusals.end(), [](const PlanRefusal& refusal) {
+        return refusal.reason == RefusalReason::UpdateInsideInstallation;
+    });
+}
+
+UpdatePlan makeUpdatePlan(StagingFiles& files, const PlanInput& input) {
+    UpdatePlan plan;
+    plan.root = withoutTrailingSeparators(files.spell(input.installDir));
+    const std::wstring rootReal = files.realPath(plan.root);
+    const std::wstring updateFolder = withoutTrailingSeparators(input.updateFolder);
+    const std::wstring updateReal = files.realPath(updateFolder);
+    auto refuse = [&](const std::wstring& entry, RefusalReason reason) {
+        plan.refusals.push_back({entry, reason});
+    };
+    // The cleanup deletes the update's files from its folder: there they must not be installed files.
+    if (isSameOrInside(updateReal, rootReal) || isSameOrInside(rootReal, updateReal))
+        refuse(L"", RefusalReason::UpdateInsideInstallation);
+
+    FolderResolver folders(files, plan.root, rootReal);
+    // A file not installed yet is known by the first spelling an entry gives it; a later entry that
+    // names it in other letters names the same file, as the file system's lookup would find it.
+    std::map<std::wstring, std::size_t> byFoldedPath;
+    for (const std::wstring& entry : input.fileEntries) {
+        if (hasControlCharacter(entry)) {
+            refuse(entry, RefusalReason::ControlCharacter);
+            continue;
+        }
+        const std::optional<std::vector<std::wstring>> components = entryComponents(entry);
+        if (!components) {
+            refuse(entry, RefusalReason::OutsideUpdateFolder);
+            continue;
+        }
+        if (components->empty()) {
+            refuse(entry, RefusalReason::InstallationItself);
+            continue;
+        }
+        const std::wstring source = joinPath(updateFolder, entry);
+        if (!isSameOrInside(files.realPath(source), updateReal)) {
+            refuse(entry, RefusalReason::OutsideUpdateFolder);
+            continue;
+        }
+        const std::wstring& name = components->back();
+        if (isOwnFileName(name)) {
+            refuse(entry, RefusalReason::OwnFileName);
+            continue;
+        }
+        if (!files.nameFits(name + kStagedSuffix) || !files.nameFits(name + kAsideSuffix)) {
+            refuse(entry, RefusalReason::NameTooLong);
+            continue;
+        }
+        const ResolvedFolder& folder =
+            folders.resolve(std::vector<std::wstring>(components->begin(), components->end() - 1));
+        if (folder.refusal) {
+            refuse(entry, *folder.refusal);
+            continue;
+        }
+        std::wstring relative = joinRelative(folder.relative, name);
+        bool replacing = false;
+        if (folder.exists) {
+            const std::wstring spelled = files.spell(joinPath(plan.root, relative));
+            relative = joinRelative(folder.relative, lastComponent(spelled));
+            const NodeKind kind = files.kindOf(spelled);
+            if (kind == NodeKind::Folder || kind == NodeKind::Other) {
+                refuse(entry, RefusalReason::NotAFile);
+                continue;
+            }
+            replacing = kind == NodeKind::File;
+        }
+        const std::wstring key = foldedPath(relative);
+        if (const auto known = byFoldedPath.find(key); known != byFoldedPath.end()) {
+            plan.files[known->second].source = source;
+            plan.entryFiles.push_back(known->second);
+            plan.entrySources.push_back(source);
+            continue;
+        }
+        byFoldedPath.emplace(key, plan.files.size());
+        plan.entryFiles.push_back(plan.files.size());
+        plan.entrySources.push_back(source);
+        plan.files.push_back({source, relative, replacing});
+    }
+    plan.folders = folders.created();
+    for (const PlannedStamp& stamp : input.stamps) {
+        if (hasControlCharacter(stamp.section) || hasControlCharacter(stamp.version))
+            refuse(L"#" + stamp.version, RefusalReason::ControlCharacter);
+        else
+            plan.stamps.push_back(stamp);
+    }
+    return plan;
+}
+
+std::wstring joinPath(const std::wstring& root, const std::wstring& relative) {
+    if (relative.empty()) return root;
+    if (!root.empty() && isSeparator(root.back())) return root + relative;
+    return root + L"\\" + relative;
+}
+
+}  // namespace setup
