@@ -28,7 +28,7 @@ const MemoryValues kValues{{{L"Kelvane", L"Version"}, L"3.1"}};
 
 /// A journal of the program's own making up to `lines`, preceded by lines it would act on.
 std::string journalWith(const std::string& lines) {
-    const std::string empty = formatJournal(Journal{L"run-1", {}, {}, {}});
+    const std::string empty = formatJournal(Journal{L"run-1", 7, {}, {}, {}});
     return empty.substr(0, empty.size() - 4) + "value\tKelvane\tVersion\t3.0\n" +
            "new\tlisez-moi.txt\tlisez-moi.txt.setup-new\n" + lines + "end\n";
 }

@@ -10,13 +10,14 @@ namespace {
 
 const Journal kJournal{
     L"20261207-205305-4242",
+    4242,
     {L"a", L"a/b"},
     {{L"kelvane.exe", true}, {L"a/b/caf\u00E9.txt", false}, {L"modules/calcul.dll", true}},
     {{L"Kelvane", L"Version", L"3.0"}, {L"Atelier", L"Version", std::nullopt}},
 };
 
 TEST(JournalText, ReadsBackWhatIsWritten) {
-    for (const Journal& journal : {kJournal, Journal{L"r", {}, {}, {}}}) {
+    for (const Journal& journal : {kJournal, Journal{L"r", 1, {}, {}, {}}}) {
         const ParsedJournal parsed = parseJournal(formatJournal(journal));
         EXPECT_EQ(parsed.state, JournalText::Whole)
             << std::string(parsed.reason.begin(), parsed.reason.end());

@@ -443,4 +443,8 @@ void MemoryFiles::write(const std::wstring& section, const std::wstring& key,
     changed(line);
 }
 
+void MemoryFiles::removeTemporary(std::uint64_t process) {
+    begin(L"removeTemporary", L"removeTemporary " + std::to_wstring(process), false);
+}
+
 }  // namespace setup::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -73,6 +74,8 @@ class MemoryFiles : public StagingFiles, public RegistryValues {
     std::optional<std::wstring> read(const std::wstring& section, const std::wstring& key) override;
     void write(const std::wstring& section, const std::wstring& key,
                const std::optional<std::wstring>& value) override;
+    /// Records the call: every write here is whole at once, and leaves no temporary file.
+    void removeTemporary(std::uint64_t process) override;
 
     /// The longest name, in characters, that nameFits accepts.
     static constexpr std::size_t kNameLimit = 255;
