@@ -43,17 +43,31 @@ void restart(MemoryFiles& files) {
     files.cutPower();
 }
 
-/// Runs the sample update on `files` until the power goes at `point`; true when the update had become
-/// final before.
-bool updateUntilCut(MemoryFiles& files, std::optional<CutPoint> point) {
-    if (point) cutPowerAt(files, *point);
+/// Runs the sample update on `files` until the power goes at `point`, the system having written back on
+/// its own all it held but the entries of the folder `notWrittenBack` when one is given; true when the
+/// update had become final before.
+bool updateUntilCut(MemoryFiles& files, CutPoint point,
+                    const std::optional<std::wstring>& notWrittenBack = {}) {
+    cutPowerAt(files, point);
     StagedUpdate update(files, files, makeUpdatePlan(files, kSampleInput));
     try {
         carryOut(update);
     } catch (const PowerCut&) {
     }
+    if (notWrittenBack) files.writeBackAllBut(*notWrittenBack);
     restart(files);
     return update.final();
+}
+
+/// The folders of the installation once the sample update is applied: each one in turn is the one the
+/// system had not written back.
+std::vector<std::wstring> installationFolders() {
+    std::vector<std::wstring> folders;
+    for (const auto& [path, content] : MemoryFiles(kSampleNewTree).tree()) {
+        if (content == "<folder>" && (path == L"/inst" || path.rfind(L"/inst/", 0) == 0))
+            folders.push_back(path);
+    }
+    return folders;
 }
 
 /// The lines of the changes a whole run of the sample update makes, in order.
@@ -127,6 +141,18 @@ TEST(PowerCut, WholeRunAppliesTheUpdate) {
     ::testing::Test::RecordProperty("changes", static_cast<int>(files.changeCount()));
 }
 
+/// Recovers `files` as the next start does, checks what it leaves, and that what it leaves is durable
+/// before the program goes on.
+void expectRecoveredToOneSide(MemoryFiles& files, bool wasFinal) {
+    Recovery recovery = Recovery::None;
+    EXPECT_NO_THROW(recovery = recoverInterruptedUpdate(files, files, L"/inst"));
+    expectOneSide(files, recovery, wasFinal);
+    const State recovered = stateOf(files);
+    files.cutPower();
+    EXPECT_EQ(stateOf(files), recovered) << "the recovery is durable once it returns";
+    EXPECT_EQ(recoverInterruptedUpdate(files, files, L"/inst"), Recovery::None);
+}
+
 TEST(PowerCut, AtEveryStepOfTheUpdateLeavesTheOldOrTheNewInstallation) {
     const std::vector<std::wstring> changes = changesOfWholeRun();
     for (const CutPoint point : cutPoints(changes.size())) {
@@ -134,11 +160,75 @@ TEST(PowerCut, AtEveryStepOfTheUpdateLeavesTheOldOrTheNewInstallation) {
         MemoryFiles files(kSampleOldTree, kSampleOldValues);
         const bool wasFinal = updateUntilCut(files, point);
 
-        Recovery recovery = Recovery::None;
-        EXPECT_NO_THROW(recovery = recoverInterruptedUpdate(files, files, L"/inst"));
-
-        expectOneSide(files, recovery, wasFinal);
+        expectRecoveredToOneSide(files, wasFinal);
         if (HasFailure()) return;  // one row's story is enough to read
+    }
+}
+
+TEST(PowerCut, AfterTheSystemWroteBackAllButOneFolderLeavesTheOldOrTheNewInstallation) {
+    const std::vector<std::wstring> changes = changesOfWholeRun();
+    for (const CutPoint point : cutPoints(changes.size())) {
+        for (const std::wstring& folder : installationFolders()) {
+            SCOPED_TRACE(describe(point, changes) + ", all written back but " +
+                         ::testing::PrintToString(folder));
+            MemoryFiles files(kSampleOldTree, kSampleOldValues);
+            const bool wasFinal = updateUntilCut(files, point, folder);
+
+            expectRecoveredToOneSide(files, wasFinal);
+            if (HasFailure()) return;
+        }
+    }
+}
+
+/// The sample update staged on `files` and the commit failing at its last flush, the one that makes
+/// the journal's final name durable, after the system wrote back everything on its own.
+std::unique_ptr<StagedUpdate> commitFailingAtItsLastFlush(MemoryFiles& files) {
+    const std::vector<std::wstring> changes = changesOfWholeRun();
+    std::size_t lastFlush = 0;
+    for (std::size_t change = 1; change < changes.size(); ++change) {
+        if (changes[change - 1].rfind(L"rename /inst/.setup-journal ->", 0) == 0) lastFlush = change;
+    }
+    auto update = std::make_unique<StagedUpdate>(files, files, makeUpdatePlan(files, kSampleInput));
+    update->begin();
+    for (std::size_t index = 0; index < update->plan().files.size(); ++index) update->stage(index);
+    std::size_t nth = 0;
+    for (std::size_t change = files.changeCount(); change <= lastFlush; ++change) {
+        if (changes[change].rfind(L"flushFolders", 0) == 0) ++nth;
+    }
+    files.failCall(L"flushFolders", nth);
+    files.watch([&files, lastFlush](const std::wstring&, bool done) {
+        if (!done && files.changeCount() == lastFlush) files.writeBackAllBut(L"/nothing");
+    });
+    EXPECT_THROW(update->commit(), Failure);
+    files.watch({});
+    return update;
+}
+
+TEST(PowerCut, DuringTheUndoOfACommitWhoseLastFlushFailedLeavesTheOldOrTheNewInstallation) {
+    MemoryFiles once(kSampleOldTree, kSampleOldValues);
+    std::unique_ptr<StagedUpdate> undone = commitFailingAtItsLastFlush(once);
+    const std::size_t before = once.changeCount();
+    undone->undo();
+    ASSERT_EQ(stateOf(once), oldState());
+    const std::size_t undoChanges = once.changeCount() - before;
+
+    for (const CutPoint point : cutPoints(undoChanges)) {
+        for (const std::wstring& folder : installationFolders()) {
+            SCOPED_TRACE("undo change " + std::to_string(point.change) + (point.afterEffect ? " done" : "") +
+                         ", all written back but " + ::testing::PrintToString(folder));
+            MemoryFiles files(kSampleOldTree, kSampleOldValues);
+            std::unique_ptr<StagedUpdate> update = commitFailingAtItsLastFlush(files);
+            cutPowerAt(files, point);
+            try {
+                update->undo();
+            } catch (const PowerCut&) {
+            }
+            files.writeBackAllBut(folder);
+            restart(files);
+
+            expectRecoveredToOneSide(files, false);
+            if (HasFailure()) return;
+        }
     }
 }
 

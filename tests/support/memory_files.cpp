@@ -165,6 +165,16 @@ void MemoryFiles::cutPower() {
     m_failures.clear();
 }
 
+void MemoryFiles::writeBackAllBut(const std::wstring& except) {
+    const NodePtr kept = existing(except, true);
+    std::function<void(Node&)> writeBack = [&](Node& node) {
+        node.durableBytes = node.bytes;
+        if (&node != kept.get()) node.durableEntries = node.entries;
+        for (const auto& entry : node.entries) writeBack(*entry.second);
+    };
+    writeBack(*m_root);
+}
+
 void MemoryFiles::failCall(const std::wstring& kind, std::size_t nth) {
     m_failures[kind] = m_callsOfKind[kind] + nth;
 }

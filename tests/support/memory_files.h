@@ -45,6 +45,10 @@ class MemoryFiles : public StagingFiles, public RegistryValues {
 
     /// Loses everything that was not durable, as a power cut does, and forgets any armed failure.
     void cutPower();
+    /// Makes durable every file's bytes and every folder's entries but those of the folder `except` (all
+    /// of them when it names no folder), as the system may write them back on its own before any flush
+    /// asks it to.
+    void writeBackAllBut(const std::wstring& except);
 
     /// Makes the `nth` (from 1) call of `kind` ("rename", "flushFolders", "write"...) from now on throw
     /// Failure before it changes anything.
