@@ -76,6 +76,7 @@ TEST(MemoryFiles, FollowsLinksAsTheSystemDoes) {
 
     EXPECT_EQ(files.realPath(L"/inst/up/victim.txt"), L"/victim.txt");
     EXPECT_EQ(files.realPath(L"\\inst\\abs\\new\\x"), L"/other/new/x");
+    EXPECT_EQ(files.realPath(L"/INST/Up/Victim.txt"), L"/victim.txt");
     EXPECT_EQ(files.kindOf(L"/inst/up"), NodeKind::Other);
     EXPECT_EQ(files.kindOf(L"/inst/up/inst"), NodeKind::Folder);
     EXPECT_EQ(files.readFile(L"/inst/up/victim.txt"), "v");

@@ -179,7 +179,7 @@ void MemoryFiles::failCall(const std::wstring& kind, std::size_t nth) {
     m_failures[kind] = m_callsOfKind[kind] + nth;
 }
 
-MemoryFiles::Walk MemoryFiles::walk(const std::wstring& path, bool followLast) const {
+MemoryFiles::Walk MemoryFiles::walk(const std::wstring& path, bool followLast, bool anyCase) const {
     Walk walk;
     const std::vector<std::wstring> components = componentsOf(path);
     std::deque<std::wstring> pending(components.begin(), components.end());
@@ -197,7 +197,11 @@ MemoryFiles::Walk MemoryFiles::walk(const std::wstring& path, bool followLast) c
             continue;
         }
         const Node& folder = walk.found.empty() ? *m_root : *walk.found.back().second;
-        const auto entry = folder.entries.find(name);
+        auto entry = folder.entries.find(name);
+        if (anyCase && entry == folder.entries.end()) {
+            entry = std::find_if(folder.entries.begin(), folder.entries.end(),
+                                 [&](const auto& other) { return sameLetters(other.first, name); });
+        }
         if (folder.kind != NodeKind::Folder || entry == folder.entries.end()) {
             walk.missing.push_back(std::move(name));
             continue;
@@ -210,7 +214,7 @@ MemoryFiles::Walk MemoryFiles::walk(const std::wstring& path, bool followLast) c
             pending.insert(pending.begin(), target.begin(), target.end());
             continue;
         }
-        walk.found.emplace_back(std::move(name), node);
+        walk.found.emplace_back(entry->first, node);
     }
     return walk;
 }
@@ -222,7 +226,7 @@ MemoryFiles::NodePtr MemoryFiles::existing(const std::wstring& path, bool follow
 }
 
 std::wstring MemoryFiles::resolved(const std::wstring& path) const {
-    const Walk found = walk(path, true);
+    const Walk found = walk(path, true, true);
     std::vector<std::wstring> components;
     for (const auto& component : found.found) components.push_back(component.first);
     components.insert(components.end(), found.missing.begin(), found.missing.end());

@@ -22,7 +22,9 @@ using MemoryValues = std::map<std::pair<std::wstring, std::wstring>, std::wstrin
 
 /// The engine's file services and registry in memory, keeping apart what a power cut would keep (what was
 /// flushed) and what it would lose. Paths take "\" or "/" separators and start from "/"; links are
-/// resolved as the system resolves them, ".." physically. Every call is recorded as a short line; a call
+/// resolved as the system resolves them, ".." physically. Like the program's own services, spell and
+/// realPath find a name in other letters when no exact match is there; every other call wants the exact
+/// name, so that a path the engine forgot to spell shows. Every call is recorded as a short line; a call
 /// can be made to fail, and a watcher sees every call before it and every change after it.
 class MemoryFiles : public StagingFiles, public RegistryValues {
   public:
@@ -99,7 +101,9 @@ class MemoryFiles : public StagingFiles, public RegistryValues {
         std::vector<std::wstring> missing;
     };
 
-    Walk walk(const std::wstring& path, bool followLast) const;
+    /// Follows `path` as the system does; `anyCase` looks a name up without regard to letter case when
+    /// no exact match is there, as the program's own lookup does.
+    Walk walk(const std::wstring& path, bool followLast, bool anyCase = false) const;
     NodePtr existing(const std::wstring& path, bool followLast) const;
     std::wstring resolved(const std::wstring& path) const;
     Slot slotOf(const std::wstring& path) const;
