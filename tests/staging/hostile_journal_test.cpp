@@ -37,6 +37,7 @@ struct HostileRow {
     const char* name;
     std::string text;
     const wchar_t* journalName = kJournalName;
+    friend void PrintTo(const HostileRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class HostileJournal : public ::testing::TestWithParam<HostileRow> {};
@@ -68,6 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "up/outside/victim.txt.setup-old\n")},
         HostileRow{"FolderThroughALinkOut", journalWith("folder\tup/outside/emptydir\n")},
         HostileRow{"Garbage", "garbage\n\xff\xfe\n"},
+        HostileRow{"JournalIsALinkOut", "<link> ../outside/victim.txt"},
         HostileRow{"FinalJournalClimbingOut",
                    journalWith("new\t../outside/victim.txt\t../outside/victim.txt.setup-new\n"),
                    kFinalJournalName},

@@ -13,6 +13,7 @@ struct RenameRow {
     const char* name;
     std::vector<std::wstring> flushed;  // folders flushed after the rename
     MemoryTree afterCut;
+    friend void PrintTo(const RenameRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class RenameAcrossFolders : public ::testing::TestWithParam<RenameRow> {};

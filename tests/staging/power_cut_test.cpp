@@ -155,6 +155,7 @@ void expectRecoveredToOneSide(MemoryFiles& files, bool wasFinal) {
 
 TEST(PowerCut, AtEveryStepOfTheUpdateLeavesTheOldOrTheNewInstallation) {
     const std::vector<std::wstring> changes = changesOfWholeRun();
+    int rows = 0;
     for (const CutPoint point : cutPoints(changes.size())) {
         SCOPED_TRACE(describe(point, changes));
         MemoryFiles files(kSampleOldTree, kSampleOldValues);
@@ -162,11 +163,14 @@ TEST(PowerCut, AtEveryStepOfTheUpdateLeavesTheOldOrTheNewInstallation) {
 
         expectRecoveredToOneSide(files, wasFinal);
         if (HasFailure()) return;  // one row's story is enough to read
+        ++rows;
     }
+    RecordProperty("rows", rows);
 }
 
 TEST(PowerCut, AfterTheSystemWroteBackAllButOneFolderLeavesTheOldOrTheNewInstallation) {
     const std::vector<std::wstring> changes = changesOfWholeRun();
+    int rows = 0;
     for (const CutPoint point : cutPoints(changes.size())) {
         for (const std::wstring& folder : installationFolders()) {
             SCOPED_TRACE(describe(point, changes) + ", all written back but " +
@@ -176,8 +180,10 @@ TEST(PowerCut, AfterTheSystemWroteBackAllButOneFolderLeavesTheOldOrTheNewInstall
 
             expectRecoveredToOneSide(files, wasFinal);
             if (HasFailure()) return;
+            ++rows;
         }
     }
+    RecordProperty("rows", rows);
 }
 
 /// The sample update staged on `files` and the commit failing at its last flush, the one that makes
@@ -212,6 +218,7 @@ TEST(PowerCut, DuringTheUndoOfACommitWhoseLastFlushFailedLeavesTheOldOrTheNewIns
     ASSERT_EQ(stateOf(once), oldState());
     const std::size_t undoChanges = once.changeCount() - before;
 
+    int rows = 0;
     for (const CutPoint point : cutPoints(undoChanges)) {
         for (const std::wstring& folder : installationFolders()) {
             SCOPED_TRACE("undo change " + std::to_string(point.change) + (point.afterEffect ? " done" : "") +
@@ -228,12 +235,15 @@ TEST(PowerCut, DuringTheUndoOfACommitWhoseLastFlushFailedLeavesTheOldOrTheNewIns
 
             expectRecoveredToOneSide(files, false);
             if (HasFailure()) return;
+            ++rows;
         }
     }
+    RecordProperty("rows", rows);
 }
 
 TEST(PowerCut, DuringTheRecoveryAndAgainLeavesWhatOneRecoveryLeaves) {
     const std::vector<std::wstring> changes = changesOfWholeRun();
+    int rows = 0;
     for (const CutPoint point : cutPoints(changes.size())) {
         MemoryFiles once(kSampleOldTree, kSampleOldValues);
         updateUntilCut(once, point);
@@ -262,8 +272,10 @@ TEST(PowerCut, DuringTheRecoveryAndAgainLeavesWhatOneRecoveryLeaves) {
 
             EXPECT_EQ(stateOf(files), expected);
             if (HasFailure()) return;
+            ++rows;
         }
     }
+    RecordProperty("rows", rows);
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ struct RefusalRow {
     std::wstring updateFolder = L"/upd";
     std::wstring installDir = L"/inst";
     std::vector<PlannedStamp> stamps = {};
+    friend void PrintTo(const RefusalRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class PlanRefusals : public ::testing::TestWithParam<RefusalRow> {};
