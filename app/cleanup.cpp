@@ -27,6 +27,7 @@ void ignoringFailure(Step&& step) {
 /// fails ends it (a list missing or gone, an unreadable entry), so the pass never loops on a value it did
 /// not read.
 void deleteShippedFiles(Runtime& runtime, RunState& state) {
+    runtime.logEvent(L"Nettoyage du dossier de mise \u00E0 jour");
     ignoringFailure([&] { state.ListFileNumber = runtime.freeFileNumber(); });
     ignoringFailure([&] { runtime.openForInput(state.ListFileNumber, updateListPath(runtime)); });
     for (;;) {
@@ -46,6 +47,7 @@ void deleteShippedFiles(Runtime& runtime, RunState& state) {
                 // text or through a link, is never touched.
                 if (!resolvesInsideFolder(directory, state.CurrentLine, LastLink::Kept)) return;
                 runtime.deleteFile(WithTrailingBackslash(directory) + state.CurrentLine);
+                runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : " + state.CurrentLine);
             });
         }
     }
@@ -63,8 +65,17 @@ void CleanupAndExit(Session& session) {
         ignoringFailure([&] {
             std::wstring directory = runtime.programDirectory();
             runtime.deleteFile(WithTrailingBackslash(directory) + L"Setup.lst");
+            runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
+        });
+        // The seal goes with the list it vouches for; an update without one has none to delete.
+        ignoringFailure([&] {
+            std::wstring directory = runtime.programDirectory();
+            if (runtime.exists(runtime.resolvePath(WithTrailingBackslash(directory) + L"setup.sum")))
+                runtime.deleteFile(WithTrailingBackslash(directory) + L"setup.sum");
         });
     }
+    if (session.state.keepUpdateFolder)
+        runtime.logEvent(L"Le dossier de mise \u00E0 jour est conserv\u00E9 tel quel");
     ignoringFailure([&] { session.form1.unload(); });
     ignoringFailure([&] { session.form2.unload(); });
     runtime.endProgram(static_cast<int>(session.state.exitStatus));

@@ -4,10 +4,27 @@
 
 #include "app/cleanup.h"
 #include "platform/runtime.h"
+#include "platform/text_codec.h"
 #include "run/run_state.h"
 #include "run/session.h"
 
 namespace setup {
+
+namespace {
+
+/// What the failure being handled says, for the log; the failure branch runs inside the trap that caught
+/// it.
+std::wstring currentFailureText() {
+    try {
+        if (std::current_exception()) std::rethrow_exception(std::current_exception());
+    } catch (const std::exception& failure) {
+        return fromUtf8(failure.what());
+    } catch (...) {
+    }
+    return L"cause inconnue";
+}
+
+}  // namespace
 
 BoxMessage failureMessage() {
     return {
@@ -18,8 +35,10 @@ BoxMessage failureMessage() {
 
 void reportFailureAndExit(Session& session) {
     session.state.exitStatus = ExitStatus::Failed;
+    session.runtime.logEvent(L"\u00C9chec : " + currentFailureText());
     // The user is told once the installation and the registry are back as they were.
     if (session.state.update) session.state.update->undo();
+    session.runtime.logEvent(L"L'installation et le registre sont remis comme avant la mise \u00E0 jour");
     try {
         const BoxMessage message = failureMessage();
         session.runtime.messageBox(message.text, message.style, message.title);

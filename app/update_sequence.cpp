@@ -8,6 +8,7 @@
 #include "app/failure_exit.h"
 #include "app/update_start.h"
 #include "platform/failure.h"
+#include "app/seal_gate.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
@@ -23,6 +24,7 @@ namespace {
 
 /// Reads the list up to its first ";" entry and makes the caption from it.
 std::wstring readCaption(Runtime& runtime, RunState& state) {
+    runtime.logEvent(L"Lecture du titre de la liste");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -41,6 +43,7 @@ void showAndPaint(MainWindow& form1) {
 /// Runs the warnings and checks that come before the confirmation. Each test looks at CurrentLine as the
 /// previous directive left it.
 void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directives) {
+    runtime.logEvent(L"Lecture des avertissements et des v\u00E9rifications");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -51,6 +54,7 @@ void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directi
 
 /// The stamp pass: the versions go to the commit, which records them once the files are in place.
 void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
+    runtime.logEvent(L"Lecture des versions \u00E0 inscrire");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -65,6 +69,8 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     MainWindow& form1 = session.form1;
 
     form1.setCaption(readCaption(runtime, state));
+    runtime.logEvent(L"Liste : " + updateListPath(runtime) + L" ; titre : \u00AB " + form1.caption() +
+                     L" \u00BB");
     form1.maximise();
     showAndPaint(form1);
 
@@ -72,11 +78,14 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     // A Path whose folder is gone names no installation; the copy would otherwise build one from nothing.
     if (state.InstallDir.empty() || !runtime.folderExists(state.InstallDir)) {
         state.exitStatus = ExitStatus::Refused;
+        runtime.logEvent(L"Installation introuvable : le registre nomme le dossier \u00AB " +
+                         state.InstallDir + L" \u00BB, qui n'existe pas");
         const BoxMessage message = notInstalledMessage();
         runtime.messageBox(message.text, message.style, message.title);
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
+    runtime.logEvent(L"Installation trouv\u00E9e : " + state.InstallDir);
     takeInstallation(session);
     showAndPaint(form1);
 
@@ -94,12 +103,14 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
         state.exitStatus = ExitStatus::Declined;
         CleanupAndExit(session);
     }
+    stopOnDamagedUpdate(session);
     findStamps(runtime, state, directives);
     form1.show();
     runtime.processPendingMessages();
     // The progress window plans the update, stages its files and commits them with the versions.
     session.form2.showModal();
     if (state.update) state.update->finish();
+    runtime.logEvent(L"Mise \u00E0 jour termin\u00E9e : les fichiers et les versions sont en place");
     state.exitStatus = ExitStatus::Applied;
     CleanupAndExit(session);
 }

@@ -18,6 +18,11 @@ Severity severityOf(Rule rule) {
     }
 }
 
+bool isSealRule(Rule rule) {
+    return rule == Rule::SealDigestDiffers || rule == Rule::FileNotSealed ||
+           rule == Rule::SealLineNotCopied || rule == Rule::SealMalformed;
+}
+
 std::string_view ruleId(Rule rule) {
     switch (rule) {
         case Rule::NoList:
@@ -54,6 +59,14 @@ std::string_view ruleId(Rule rule) {
             return "file-not-named";
         case Rule::LastWarningRepeated:
             return "last-warning-repeated";
+        case Rule::SealDigestDiffers:
+            return "seal-digest-differs";
+        case Rule::FileNotSealed:
+            return "file-not-sealed";
+        case Rule::SealLineNotCopied:
+            return "seal-line-not-copied";
+        case Rule::SealMalformed:
+            return "seal-malformed";
     }
     return "unknown";
 }

@@ -29,7 +29,14 @@ enum class Rule {
     FileListedTwice,       ///< the same file named by two copy entries
     FileNotNamed,          ///< a file of the update folder that no entry names
     LastWarningRepeated,   ///< the list ends with a warning, shown again before the question
+    SealDigestDiffers,     ///< a copied file that no longer matches its seal line, or cannot be read
+    FileNotSealed,         ///< a copied file that the seal does not name
+    SealLineNotCopied,     ///< a seal line for a file that the list does not copy
+    SealMalformed,         ///< a seal that cannot be read or that has a line not in sha256sum's format
 };
+
+/// True for the rules about the update's seal, which a new seal replaces.
+bool isSealRule(Rule rule);
 
 /// The severity of every finding of `rule`.
 Severity severityOf(Rule rule);

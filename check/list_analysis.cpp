@@ -11,6 +11,7 @@
 
 #include "app/update_sequence.h"
 #include "check/quiet_runtime.h"
+#include "check/seal_findings.h"
 #include "check/update_folder.h"
 #include "platform/entry_reader.h"
 #include "platform/failure.h"
@@ -19,6 +20,7 @@
 #include "platform/text_codec.h"
 #include "registry/path_routines.h"
 #include "run/update_list.h"
+#include "seal/seal_format.h"
 
 namespace setup::check {
 
@@ -378,8 +380,8 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
 
 /// The program's own files and every file an entry names; what is left is neither copied nor deleted.
 void findUnnamedFiles(ListAnalysis& analysis, const std::wstring& folder) {
-    std::set<std::wstring> named = {comparisonKey(L"setup.lst"), comparisonKey(kProgramNames[0]),
-                                    comparisonKey(kProgramNames[1])};
+    std::set<std::wstring> named = {comparisonKey(L"setup.lst"), comparisonKey(kSealFileName),
+                                    comparisonKey(kProgramNames[0]), comparisonKey(kProgramNames[1])};
     for (const EntryPlan& plan : analysis.entries) {
         if (plan.copied) named.insert(comparisonKey(*plan.copied));
         if (plan.deleted) named.insert(comparisonKey(*plan.deleted));
@@ -424,6 +426,7 @@ ListAnalysis analyseList(const std::wstring& updateFolder) {
         planDirectives(analysis);
         planFiles(analysis, updateFolder);
         findUnnamedFiles(analysis, updateFolder);
+        checkSeal(analysis);
     }
     if (!hasProgram(updateFolder)) {
         analysis.findings.push_back(

@@ -12,6 +12,7 @@
 #include "check/dry_run.h"
 #include "check/json_report.h"
 #include "check/list_analysis.h"
+#include "check/seal_command.h"
 #include "check/text_report.h"
 #include "platform/path_mapping.h"
 #include "platform/program_arguments.h"
@@ -23,18 +24,26 @@ constexpr int kUsageStatus = 64;
 
 const char* const kUsage =
     "Usage : setup-check [--registry FICHIER] [--json] [--strict] DOSSIER_DE_MISE_A_JOUR\n"
+    "        setup-check --seal [--strict] DOSSIER_DE_MISE_A_JOUR\n"
     "  --registry FICHIER  essai sur l'installation que ce registre des produits d\xC3\xA9"
     "crit\n"
     "                      (sans cette option : le registre o\xC3\xB9 setup le cherche, s'il existe)\n"
     "  --json              sortie JSON pour les scripts\n"
     "  --strict            les avertissements comptent comme des erreurs\n"
+    "  --seal              \xC3\xA9"
+    "crit le sceau setup.sum des fichiers que la liste copie\n"
+    "                      (sans cette option : v\xC3\xA9rifie le sceau, s'il existe)\n"
     "Statut : 0 la mise \xC3\xA0 jour s'appliquerait, 1 la liste a des erreurs, 2 l'installation la "
-    "refuserait.\n";
+    "refuserait.\n"
+    "Avec --seal : 0 le sceau est \xC3\xA9"
+    "crit, 1 la liste a des erreurs et rien n'est \xC3\xA9"
+    "crit.\n";
 
 struct Options {
     std::optional<std::wstring> registry;
     bool json = false;
     bool strict = false;
+    bool seal = false;
     std::wstring folder;
 };
 
@@ -47,6 +56,8 @@ std::optional<Options> parse(const std::vector<std::wstring>& arguments) {
             options.json = true;
         } else if (arg == L"--strict") {
             options.strict = true;
+        } else if (arg == L"--seal") {
+            options.seal = true;
         } else if (arg == L"--registry" && i + 1 < arguments.size()) {
             options.registry = arguments[++i];
         } else if (arg.starts_with(L"--registry=")) {
@@ -59,6 +70,8 @@ std::optional<Options> parse(const std::vector<std::wstring>& arguments) {
         }
     }
     if (!folderGiven) return std::nullopt;
+    // A seal is written for the update itself, not tried on an installation, and reported as text.
+    if (options.seal && (options.json || options.registry)) return std::nullopt;
     return options;
 }
 
@@ -92,6 +105,12 @@ int main(int argc, char** argv) {
         }
         using namespace setup::check;
         const ListAnalysis analysis = analyseList(absolute(options->folder));
+        if (options->seal) {
+            const SealOutcome outcome = sealUpdate(analysis, options->strict);
+            std::cout << setup::toUtf8(outcome.report);
+            std::cout.flush();
+            return outcome.status;
+        }
         std::optional<DryRun> run;
         std::optional<std::wstring> registry;
         if (options->registry) registry = absolute(*options->registry);

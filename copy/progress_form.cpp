@@ -47,6 +47,7 @@ ProgressForm::ProgressForm(Session& session, ProgressControls& controls)
 void ProgressForm::Form_Load() {
     Runtime& runtime = m_session.runtime;
     RunState& state = m_session.state;
+    runtime.logEvent(L"D\u00E9compte des fichiers \u00E0 copier");
     std::vector<std::wstring> entries;
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
@@ -58,6 +59,7 @@ void ProgressForm::Form_Load() {
         }
     }
     runtime.close(state.ListFileNumber);
+    runtime.logEvent(L"Fichiers \u00E0 copier : " + std::to_wstring(state.FileCount));
     planUpdate(m_session, std::move(entries));
 }
 
@@ -79,6 +81,7 @@ void ProgressForm::copyEntries() {
     runtime.processPendingMessages();
     if (state.FileCount != 0) {
         m_controls.setBarWidth(0.0f);
+        runtime.logEvent(L"Copie des fichiers \u00E0 c\u00F4t\u00E9 de leur cible dans l'installation");
         openUpdateList(runtime, state);
         std::int16_t copied = 0;
         while (!runtime.atEndOfFile(state.ListFileNumber)) {
@@ -102,6 +105,7 @@ void ProgressForm::copyEntries() {
     }
     // Nothing in the installation has changed so far; the finished state is shown once the files and the
     // versions are in place for good.
+    runtime.logEvent(L"Validation : les fichiers copi\u00E9s prennent la place des anciens");
     if (state.update) state.update->commit();
     // The finished window shows the whole bar and "100%", also when there was nothing to copy.
     m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
@@ -120,6 +124,7 @@ void ProgressForm::Command1_Click() {
         m_session.runtime.messageBox(L"Etes-vous sur de vouloir annuler la mise \u00E0 jour ?",
                                      box::kQuestionYesNo, L"Interruption de la Mise \u00E0 jour...");
     if (answer == box::kYes) {
+        m_session.runtime.logEvent(L"Mise \u00E0 jour annul\u00E9e pendant la copie");
         m_session.state.exitStatus = ExitStatus::Declined;
         CleanupAndExit(m_session);
     }

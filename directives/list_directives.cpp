@@ -85,13 +85,22 @@ void ListDirectives::alert(std::wstring& entry) {
 void ListDirectives::Version(std::wstring& entry) {
     const VersionRange range = splitVersionRange(entry);
     const std::wstring installed = ReadProfileValue(kRegistryReadName, range.section, L"Version");
+    m_session.runtime.logEvent(
+        L"V\u00E9rification : " + range.section + L" install\u00E9 en version \u00AB " + installed +
+        L" \u00BB, plage \u00AB " + range.lower + L" \u00BB \u00E0 " +
+        (isBlank(range.upper) ? std::wstring(L"(sans limite)") : L"\u00AB " + range.upper + L" \u00BB") +
+        L" : " + (versionRefusal(range, installed) ? L"refus\u00E9e" : L"accept\u00E9e"));
     if (const auto message = versionRefusal(range, installed)) refuse(m_session, *message);
 }
 
 void ListDirectives::exist(std::wstring& entry) {
     if (!FileExists(m_session.runtime, requiredFilePath(m_session.state.InstallDir, entry))) {
+        m_session.runtime.logEvent(L"V\u00E9rification : fichier requis " +
+                                   requiredFilePath(m_session.state.InstallDir, entry) + L" : absent");
         refuse(m_session, missingFilesMessage());
     }
+    m_session.runtime.logEvent(L"V\u00E9rification : fichier requis " +
+                               requiredFilePath(m_session.state.InstallDir, entry) + L" : pr\u00E9sent");
 }
 
 void ListDirectives::SetVer(std::wstring& entry) {

@@ -121,7 +121,10 @@ std::vector<std::wstring> FileRuntime::findFiles(const std::wstring& folder, boo
     return found;
 }
 
-void FileRuntime::closeAll() { m_open.clear(); }
+void FileRuntime::closeAll() {
+    m_open.clear();
+    m_installationLock.reset();
+}
 
 EntryReader& FileRuntime::openFile(FileNumber number) {
     auto it = m_open.find(number);
@@ -137,7 +140,10 @@ std::wstring FileRuntime::realPath(const std::wstring& path) { return programPat
 
 bool FileRuntime::nameFits(const std::wstring& name) { return nameFitsSystem(name); }
 
-// Placeholder until the system lock lands: every run may go ahead.
-bool FileRuntime::lockInstallation(const std::wstring&) { return true; }
+bool FileRuntime::lockInstallation(const std::wstring& folder) {
+    // A run locks its installation once; asking again while holding it changes nothing.
+    if (!m_installationLock) m_installationLock = takeInstallationLock(mapPath(folder));
+    return m_installationLock != nullptr;
+}
 
 }  // namespace setup

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/entry_reader.h"
+#include "platform/installation_lock.h"
 #include "platform/runtime.h"
 
 namespace setup {
@@ -45,7 +46,8 @@ class FileRuntime : public Runtime {
     std::vector<std::wstring> findFiles(const std::wstring& folder, bool recursive,
                                         const std::function<bool(const std::wstring& name)>& keep) override;
 
-    /// Closes every open file number, as the end of the program does.
+    /// Closes every open file number and gives up the installation's lock (its lock file goes), as the end of
+    /// the program does.
     void closeAll();
 
   private:
@@ -60,6 +62,8 @@ class FileRuntime : public Runtime {
 
     std::optional<std::wstring> m_programDirectory;
     std::map<FileNumber, OpenFile> m_open;
+    /// Held from lockInstallation to the end of the program.
+    std::unique_ptr<InstallationLock> m_installationLock;
 };
 
 }  // namespace setup

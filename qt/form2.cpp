@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 
 #include "copy/progress_form.h"
@@ -152,6 +153,12 @@ void Form2::closeEvent(QCloseEvent* event) {
 void Form2::activate() {
     m_activated = true;
     m_handlers->Form_Activate();
+    if (m_closeDelay.count() > 0 && !m_closeScheduled && !m_unloaded && buttonCaption() == kFinishCaption) {
+        m_closeScheduled = true;
+        QTimer::singleShot(m_closeDelay, this, [this] {
+            if (!m_unloaded) m_handlers->Command1_Click();
+        });
+    }
 }
 
 void Form2::activateIfNeverActivated() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <chrono>
 #include <memory>
 
 #include "copy/progress_controls.h"
@@ -14,7 +15,6 @@ namespace setup {
 
 class ProgressForm;
 struct Session;
-
 
 /// The progress window: status label, trough with percentage and bar, and the button. Its events go to
 /// the copy's handlers (ProgressForm); it draws what they set.
@@ -42,6 +42,10 @@ class Form2 final : public QDialog, public ProgressControls {
     /// True once unload has run.
     bool isUnloaded() const { return m_unloaded; }
 
+    /// Makes the finished window press its own button `delay` after the copy has finished, for a run
+    /// nobody watches.
+    void closeWhenFinished(std::chrono::milliseconds delay) { m_closeDelay = delay; }
+
     /// Escape and other rejections do nothing: the window ends only through its button.
     void reject() override;
 
@@ -66,6 +70,8 @@ class Form2 final : public QDialog, public ProgressControls {
     QPushButton* m_command1 = nullptr;
     bool m_activated = false;
     bool m_unloaded = false;
+    std::chrono::milliseconds m_closeDelay{0};
+    bool m_closeScheduled = false;
 };
 
 }  // namespace setup

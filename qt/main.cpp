@@ -1,17 +1,28 @@
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
+#include <variant>
 
 #include "app/update_sequence.h"
 #include "directives/list_directives.h"
+#include "platform/program_arguments.h"
+#include "platform/standard_streams.h"
 #include "qt/form1.h"
 #include "qt/progress_host.h"
 #include "qt/qt_runtime.h"
 #include "run/run_state.h"
 #include "run/session.h"
+#include "unattended/run_log.h"
+#include "unattended/unattended_runtime.h"
+#include "unattended/unattended_start.h"
 
 namespace {
+
+/// How long the finished window of a passive run stays before it closes itself.
+constexpr std::chrono::milliseconds kPassiveCloseDelay{2000};
 
 /// Qt's messages while the application starts. Qt ends the program with an abort when no display can be
 /// opened; here that is said in one line and the run ends as a failure before anything has been shown or
@@ -25,23 +36,16 @@ void startUpMessage(QtMsgType type, const QMessageLogContext&, const QString&) {
     std::_Exit(static_cast<int>(setup::ExitStatus::Failed));
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    const QtMessageHandler qtMessages = qInstallMessageHandler(startUpMessage);
-    QApplication application(argc, argv);
-    qInstallMessageHandler(qtMessages);
-    // The run ends only through its cleanup; closing the windows on the way must not end an event loop.
-    QApplication::setQuitOnLastWindowClosed(false);
-    setup::installFrenchTranslation(application);
-
-    setup::QtRuntime runtime;
+/// The update behind the program's windows, over `runtime`; `qtRuntime` shows the boxes `runtime` lets
+/// through. Never returns.
+[[noreturn]] void runWithWindows(setup::Runtime& runtime, setup::QtRuntime& qtRuntime, bool passive) {
     setup::RunState state;
     setup::Form1 form1;
     setup::ProgressHost form2;
+    if (passive) form2.closeWhenFinished(kPassiveCloseDelay);
     setup::Session session{runtime, state, form1, form2};
     form2.setSession(session);
-    runtime.setMessageBoxParent(&form1);
+    qtRuntime.setMessageBoxParent(&form1);
     setup::ListDirectives directives(session);
     try {
         setup::Form_Load(session, directives);
@@ -49,4 +53,34 @@ int main(int argc, char* argv[]) {
         // The load handler traps every failure itself; this only keeps a fault from ending in a crash.
         runtime.endProgram(static_cast<int>(setup::ExitStatus::Failed));
     }
+    std::terminate();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // Without arguments the program is the one a person runs at the screen; options are read only when
+    // some are given.
+    std::optional<setup::UnattendedStart> start;
+    if (argc > 1) {
+        auto prepared = setup::prepareUnattendedRun(setup::programArguments(argc, argv));
+        if (const int* exitStatus = std::get_if<int>(&prepared)) return *exitStatus;
+        start = std::move(std::get<setup::UnattendedStart>(prepared));
+        // A quiet run creates no application at all, so it needs no display.
+        if (start->options.mode == setup::RunMode::Quiet) setup::runQuietly(*start);
+    }
+
+    const QtMessageHandler qtMessages = qInstallMessageHandler(startUpMessage);
+    QApplication application(argc, argv);
+    qInstallMessageHandler(qtMessages);
+    // The run ends only through its cleanup; closing the windows on the way must not end an event loop.
+    QApplication::setQuitOnLastWindowClosed(false);
+    setup::installFrenchTranslation(application);
+
+    setup::QtRuntime qtRuntime;
+    if (!start) runWithWindows(qtRuntime, qtRuntime, false);
+    setup::UnattendedRuntime runtime(qtRuntime, start->options.mode, start->log.get(), nullptr,
+                                     setup::writeStandardError);
+    runtime.logStart();
+    runWithWindows(runtime, qtRuntime, start->options.mode == setup::RunMode::Passive);
 }

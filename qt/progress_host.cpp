@@ -16,6 +16,7 @@ void ProgressHost::showModal() {
     if (m_session == nullptr) throw Failure("progress window shown without a run");
     if (!m_form) {
         m_form = std::make_unique<Form2>(*m_session);
+        m_form->closeWhenFinished(m_closeDelay);
         try {
             m_form->handlers().Form_Load();
         } catch (...) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "run/windows.h"
@@ -24,12 +25,16 @@ class ProgressHost final : public ProgressWindow {
     void showModal() override;
     void unload() override;
 
+    /// Makes the window close itself `delay` after the copy has finished (a passive run).
+    void closeWhenFinished(std::chrono::milliseconds delay) { m_closeDelay = delay; }
+
     /// The window while it is loaded, else null.
     Form2* form() const { return m_form.get(); }
 
   private:
     Session* m_session = nullptr;
     std::unique_ptr<Form2> m_form;
+    std::chrono::milliseconds m_closeDelay{0};
 };
 
 }  // namespace setup

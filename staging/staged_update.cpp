@@ -177,10 +177,10 @@ void StagedUpdate::commit() {
         m_files.rename(stagedPath(m_plan.root, file), target);
     }
     m_files.flushFolders(touchedFolders(m_files, m_plan.root, m_journal));
-    tell(m_log, L"Fichiers mis en place : " + std::to_wstring(m_journal.files.size()));
+    tell(m_log, L"Validation faite : " + std::to_wstring(m_journal.files.size()) + L" fichier(s) en place");
     for (const PlannedStamp& stamp : m_plan.stamps) {
         m_registry.write(stamp.section, kVersionKey, stamp.version);
-        tell(m_log, L"Version inscrite : " + stamp.section + L" " + stamp.version);
+        tell(m_log, L"Version inscrite : " + stamp.section + L" en version \u00AB " + stamp.version + L" \u00BB");
     }
     // The point of no return: once the journal's new name is durable the update stays applied.
     m_files.rename(joinPath(m_plan.root, kJournalName), joinPath(m_plan.root, kFinalJournalName));

@@ -85,6 +85,28 @@ class FolderResolver {
     std::vector<std::wstring> m_created;
 };
 
+/// Where each of the update's files really lies, with each folder's links resolved once for all the files
+/// in it.
+class SourceResolver {
+  public:
+    explicit SourceResolver(StagingFiles& files) : m_files(files) {}
+
+    std::wstring realPath(const std::wstring& source) {
+        // A link at the file itself is followed on its own; a plain file lies where its folder does.
+        if (m_files.kindOf(source) == NodeKind::Other) return m_files.realPath(source);
+        const std::size_t last = source.find_last_of(L"\\/");
+        if (last == std::wstring::npos) return m_files.realPath(source);
+        const std::wstring folder = source.substr(0, last);
+        auto known = m_folders.find(folder);
+        if (known == m_folders.end()) known = m_folders.emplace(folder, m_files.realPath(folder)).first;
+        return joinPath(known->second, source.substr(last + 1));
+    }
+
+  private:
+    StagingFiles& m_files;
+    std::map<std::wstring, std::wstring> m_folders;
+};
+
 /// The components of an entry below its base, "." dropped and ".." taken back; nullopt when the text
 /// climbs above the base.
 std::optional<std::vector<std::wstring>> entryComponents(const std::wstring& entry) {
@@ -105,7 +127,10 @@ std::optional<std::vector<std::wstring>> entryComponents(const std::wstring& ent
 }  // namespace
 
 bool isOwnFileName(const std::wstring& name) {
-    return name.rfind(kOwnPrefix, 0) == 0 || endsWith(name, kStagedSuffix) || endsWith(name, kAsideSuffix);
+    // Letter case aside, as a file system that ignores it would find the program's own file by it.
+    const std::wstring folded = foldedName(name);
+    return folded.rfind(foldedName(kOwnPrefix), 0) == 0 || endsWith(folded, foldedName(kStagedSuffix)) ||
+           endsWith(folded, foldedName(kAsideSuffix));
 }
 
 bool UpdatePlan::keepsUpdateFolder() const {
@@ -128,6 +153,7 @@ UpdatePlan makeUpdatePlan(StagingFiles& files, const PlanInput& input) {
         refuse(L"", RefusalReason::UpdateInsideInstallation);
 
     FolderResolver folders(files, plan.root, rootReal);
+    SourceResolver sources(files);
     // A file not installed yet is known by the first spelling an entry gives it; a later entry that
     // names it in other letters names the same file, as the file system's lookup would find it.
     std::map<std::wstring, std::size_t> byFoldedPath;
@@ -146,7 +172,7 @@ UpdatePlan makeUpdatePlan(StagingFiles& files, const PlanInput& input) {
             continue;
         }
         const std::wstring source = joinPath(updateFolder, entry);
-        if (!isSameOrInside(files.realPath(source), updateReal)) {
+        if (!isSameOrInside(sources.realPath(source), updateReal)) {
             refuse(entry, RefusalReason::OutsideUpdateFolder);
             continue;
         }

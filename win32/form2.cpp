@@ -23,6 +23,8 @@ constexpr DWORD kWindowExtendedStyle = WS_EX_DLGMODALFRAME;
 constexpr int kCommand1Id = 1001;
 /// Posted once the window is shown: starts the copy when the system delivers no activation.
 constexpr UINT kActivateFallback = WM_APP + 1;
+/// The timer that closes the finished window of a passive run.
+constexpr UINT_PTR kCloseTimerId = 1;
 constexpr COLORREF kTroughColour = RGB(255, 255, 255);
 constexpr COLORREF kPercentColour = RGB(255, 0, 0);
 
@@ -238,6 +240,10 @@ void Form2::runPendingEvents() {
 void Form2::activate() {
     m_activated = true;
     m_handlers->Form_Activate();
+    if (m_closeDelay.count() > 0 && !m_closeScheduled && !m_unloaded && buttonCaption() == kFinishCaption) {
+        m_closeScheduled = true;
+        SetTimer(m_window, kCloseTimerId, static_cast<UINT>(m_closeDelay.count()), nullptr);
+    }
 }
 
 void Form2::releaseOwner() {
@@ -273,6 +279,11 @@ LRESULT Form2::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_TIMER:
+            if (wParam != kCloseTimerId) break;
+            KillTimer(m_window, kCloseTimerId);
+            if (!m_unloaded) m_events.push_back(Event::Click);
+            return 0;
         case WM_CLOSE:
             // Closing through the frame (Alt+F4) does what the button does.
             if (!m_unloaded) m_events.push_back(Event::Click);

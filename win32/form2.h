@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <string>
@@ -46,6 +47,10 @@ class Form2 final : public ProgressControls, public ModalWindow {
 
     /// True once unload has run.
     bool isUnloaded() const { return m_unloaded; }
+
+    /// Makes the finished window press its own button `delay` after the copy has finished, for a run
+    /// nobody watches.
+    void closeWhenFinished(std::chrono::milliseconds delay) { m_closeDelay = delay; }
 
     bool preTranslate(const MSG& message) override;
     void runPendingEvents() override;
@@ -94,6 +99,8 @@ class Form2 final : public ProgressControls, public ModalWindow {
     bool m_ownerDisabled = false;
     bool m_activated = false;
     bool m_unloaded = false;
+    std::chrono::milliseconds m_closeDelay{0};
+    bool m_closeScheduled = false;
 };
 
 }  // namespace setup

@@ -1,24 +1,38 @@
 #include <windows.h>
 
+#include <chrono>
 #include <exception>
+#include <optional>
+#include <variant>
 
 #include "app/update_sequence.h"
 #include "directives/list_directives.h"
+#include "platform/program_arguments.h"
+#include "platform/standard_streams.h"
 #include "run/run_state.h"
 #include "run/session.h"
+#include "unattended/run_log.h"
+#include "unattended/unattended_runtime.h"
+#include "unattended/unattended_start.h"
 #include "win32/form1.h"
 #include "win32/message_loop.h"
 #include "win32/progress_host.h"
 #include "win32/win32_runtime.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    setup::MessageLoop loop;
-    setup::Win32Runtime runtime(loop);
+namespace {
+
+/// How long the finished window of a passive run stays before it closes itself.
+constexpr std::chrono::milliseconds kPassiveCloseDelay{2000};
+
+/// The update behind the program's windows, over `runtime` (the Win32 runtime, or an unattended one over
+/// it). Never returns.
+[[noreturn]] void runWithWindows(setup::Runtime& runtime, setup::MessageLoop& loop, bool passive) {
     setup::RunState state;
     try {
         setup::Form1 form1;
         loop.setMainWindow(form1.handle());
         setup::ProgressHost form2(loop);
+        if (passive) form2.closeWhenFinished(kPassiveCloseDelay);
         setup::Session session{runtime, state, form1, form2};
         form2.setSession(session);
         setup::ListDirectives directives(session);
@@ -28,4 +42,34 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // would not create) from ending in a crash.
         runtime.endProgram(static_cast<int>(setup::ExitStatus::Failed));
     }
+    std::terminate();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Without arguments the program is the one a person runs at the screen; options are read only when
+    // some are given. The system's wide command line holds them whatever the code page.
+    std::optional<setup::UnattendedStart> start;
+    std::vector<std::wstring> arguments;
+    try {
+        arguments = setup::programArguments(0, nullptr);
+    } catch (const std::exception&) {
+        // A command line the system cannot split is read as none.
+    }
+    if (!arguments.empty()) {
+        auto prepared = setup::prepareUnattendedRun(arguments);
+        if (const int* exitStatus = std::get_if<int>(&prepared)) return *exitStatus;
+        start = std::move(std::get<setup::UnattendedStart>(prepared));
+        // A quiet run creates no window at all.
+        if (start->options.mode == setup::RunMode::Quiet) setup::runQuietly(*start);
+    }
+
+    setup::MessageLoop loop;
+    setup::Win32Runtime win32Runtime(loop);
+    if (!start) runWithWindows(win32Runtime, loop, false);
+    setup::UnattendedRuntime runtime(win32Runtime, start->options.mode, start->log.get(), nullptr,
+                                     setup::writeStandardError);
+    runtime.logStart();
+    runWithWindows(runtime, loop, start->options.mode == setup::RunMode::Passive);
 }

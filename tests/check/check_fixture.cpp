@@ -81,8 +81,8 @@ ProgramRun runProgram(const fs::path& folder, const fs::path& scratch) {
     const std::wstring prefix = fromUtf8(folder.string()) + L"\\";
     for (std::wstring act : runtime.acted) {
         if (const auto at = act.find(prefix); at != std::wstring::npos) act.erase(at, prefix.size());
-        // The list itself goes last on every path; it is no entry.
-        if (act != L"delete Setup.lst") run.acted.push_back(act);
+        // The list and its seal go last on every path; they are no entries.
+        if (act != L"delete Setup.lst" && act != L"delete setup.sum") run.acted.push_back(act);
     }
     return run;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the built program from a copy in a sample update folder on a virtual X display, answered with
 # the keyboard, and checks what it left behind: exit status, files, and the registry byte for byte.
-#   run_update.sh full|declined PROGRAM WORK_FOLDER [WINE_PREFIX]
+#   run_update.sh full|declined|damaged PROGRAM WORK_FOLDER [WINE_PREFIX]
+# "damaged" changes one byte of a sealed file after the sealing, as a bad download would.
 # A Windows PROGRAM (setup.exe) runs under Wine in WINE_PREFIX (scripts/with-wine), with the registry in
 # the prefix's Windows directory for the run.
 set -euo pipefail
@@ -13,6 +14,10 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 
 "$top/scripts/make-sample-update" "$work" "$program"
 registry="$work/windows/Tamreg.reg"
+if [ "$scenario" = damaged ]; then
+    printf 'Aide de Kelvane, version 3.2\n' > "$work/update/aide.txt"
+fi
+shipped=$(cd "$work/update" && find . -type f | sort | tr '\n' ' ')
 before=$(cat "$registry"; echo .)  # the dot keeps the last line end
 before=${before%.}
 
@@ -66,7 +71,15 @@ case "$scenario" in
         expect "nothing new copied" "$(first_line "$work/Kelvane/modules/calcul.dat")" absent
         expect "registry bytes" "$(od -c "$registry")" "$(printf '%s' "$before" | od -c)"
         ;;
+    damaged)
+        expect "exit status" "$status" 3
+        expect "program untouched" "$(first_line "$work/Kelvane/kelvane.bin")" "Kelvane 2.0"
+        expect "help untouched" "$(first_line "$work/Kelvane/aide.txt")" "Aide de Kelvane, version 2.0"
+        expect "nothing new copied" "$(first_line "$work/Kelvane/modules/calcul.dat")" absent
+        expect "registry bytes" "$(od -c "$registry")" "$(printf '%s' "$before" | od -c)"
+        expect "update folder kept" "$(cd "$work/update" && find . -type f | sort | tr '\n' ' ')" "$shipped"
+        ;;
 esac
-expect "update folder emptied" "$left" ""
-expect "screenshots saved" "$(ls "$work/shots" | wc -l | tr -d ' ')" "$([ "$scenario" = full ] && echo 3 || echo 2)"
+[ "$scenario" = damaged ] || expect "update folder emptied" "$left" ""
+expect "screenshots saved" "$(ls "$work/shots" | wc -l | tr -d ' ')" "$([ "$scenario" = declined ] && echo 2 || echo 3)"
 exit $((failures > 0))

@@ -25,4 +25,9 @@ std::optional<std::string> checkProfileFormat(std::string_view bytes);
 /// nullopt.
 std::optional<std::string> checkVersionNumbers(std::string_view bytes);
 
+/// Reads `bytes` as a seal: it never throws, a malformed seal keeps no line, the lines are numbered from
+/// 1, and what was read, written again, reads back to the same names and digests. Answers what broke, or
+/// nullopt.
+std::optional<std::string> checkSealFormat(std::string_view bytes);
+
 }  // namespace setup::fuzz

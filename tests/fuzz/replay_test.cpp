@@ -29,6 +29,7 @@ constexpr Target kTargets[] = {
     {"entry_reader", checkEntryReader},
     {"profile_format", checkProfileFormat},
     {"version_numbers", checkVersionNumbers},
+    {"seal_format", checkSealFormat},
 };
 
 struct KeptInput {

@@ -4,6 +4,7 @@
 
 #include "app/cleanup.h"
 #include "app/update_sequence.h"
+#include "platform/installation_lock.h"
 #include "platform/text_codec.h"
 
 namespace setup::test {
@@ -66,7 +67,10 @@ std::string UpdateRun::registryText() const {
 }
 
 InstallationState UpdateRun::snapshot() const {
-    return {snapshotTree(installation), snapshotTree(windowsFolder)};
+    Tree installed = snapshotTree(installation);
+    // A run still going holds its lock file there; it is no part of what the run changes.
+    installed.erase(toUtf8(kInstallationLockName));
+    return {installed, snapshotTree(windowsFolder)};
 }
 
 std::vector<std::string> UpdateRun::filesInUpdateFolder() const {

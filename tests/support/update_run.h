@@ -38,7 +38,8 @@ class UpdateRun {
 
     /// The product registry's bytes, or empty when there is none.
     std::string registryText() const;
-    /// The installation and the registry's folder as they stand, every byte.
+    /// The installation and the registry's folder as they stand, every byte, less the lock file that a
+    /// live run holds at the installation's top.
     InstallationState snapshot() const;
     /// Names of the files left in the update folder, sorted, with "/" separators.
     std::vector<std::string> filesInUpdateFolder() const;

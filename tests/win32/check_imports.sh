@@ -13,7 +13,7 @@ fi
 status=0
 for dll in $imports; do
     case "${dll,,}" in
-        kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | advapi32.dll | shell32.dll | ole32.dll | \
+        kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | advapi32.dll | shell32.dll | ole32.dll | bcrypt.dll | \
             msvcrt.dll | ucrtbase.dll | api-ms-win-*.dll)
             echo "system: $dll"
             ;;

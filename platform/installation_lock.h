@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+namespace setup {
+
+/// Name of the lock file at the top of an installation; the program owns it and no update may ship it.
+inline constexpr const wchar_t* kInstallationLockName = L".setup-lock";
+
+/// An exclusive system lock on an installation's lock file, held by one process at a time. The system
+/// releases it when the process ends, however it ends, so a run that dies never leaves it held.
+class InstallationLock {
+  public:
+    virtual ~InstallationLock() = default;
+};
+
+/// Takes the lock of the installation `folder` (a file-system path), creating its lock file, and holds it
+/// until the answer is destroyed, which removes the lock file first. Null when another holder has it, in
+/// this process or another. Throws Failure when the lock cannot be taken for another reason (a folder
+/// that cannot be written, a link or anything but a regular file at the lock file's name).
+std::unique_ptr<InstallationLock> takeInstallationLock(const std::filesystem::path& folder);
+
+}  // namespace setup

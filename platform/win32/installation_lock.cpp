@@ -1,0 +1,69 @@
+#include "platform/installation_lock.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/failure.h"
+#include "platform/text_codec.h"
+#include "platform/win32/system_path.h"
+
+namespace setup {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void fail(const std::string& what, const fs::path& path, DWORD error) {
+    throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+}
+
+/// The open handle is the lock: no other open of the file is shared with it, and the system deletes the
+/// file when the handle closes, at the end of the process too.
+class ExclusiveOpenInstallationLock final : public InstallationLock {
+  public:
+    explicit ExclusiveOpenInstallationLock(HANDLE handle) : m_handle(handle) {}
+    ExclusiveOpenInstallationLock(const ExclusiveOpenInstallationLock&) = delete;
+    ExclusiveOpenInstallationLock& operator=(const ExclusiveOpenInstallationLock&) = delete;
+    ~ExclusiveOpenInstallationLock() override { ::CloseHandle(m_handle); }
+
+  private:
+    HANDLE m_handle;
+};
+
+/// Keeps what was opened at the name, since it is not the program's to delete, and closes it.
+void closeKeepingFile(HANDLE handle) {
+    FILE_DISPOSITION_INFO keep{};
+    keep.DeleteFile = FALSE;
+    ::SetFileInformationByHandle(handle, FileDispositionInfo, &keep, sizeof keep);
+    ::CloseHandle(handle);
+}
+
+}  // namespace
+
+std::unique_ptr<InstallationLock> takeInstallationLock(const fs::path& folder) {
+    const fs::path path = folder / kInstallationLockName;
+    // A link or junction at the name is opened as itself, never followed, and then refused.
+    const HANDLE handle = ::CreateFileW(
+        systemPath(path).c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_SHARING_VIOLATION) return nullptr;
+        fail("cannot open the installation lock", path, error);
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info)) {
+        const DWORD error = ::GetLastError();
+        closeKeepingFile(handle);
+        fail("cannot examine the installation lock", path, error);
+    }
+    if (::GetFileType(handle) != FILE_TYPE_DISK ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        closeKeepingFile(handle);
+        fail("not a regular file:", path, ERROR_CANT_ACCESS_FILE);
+    }
+    return std::make_unique<ExclusiveOpenInstallationLock>(handle);
+}
+
+}  // namespace setup

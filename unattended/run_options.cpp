@@ -1,0 +1,102 @@
+#include "unattended/run_options.h"
+
+#include <algorithm>
+#include <cwctype>
+
+namespace setup {
+
+namespace {
+
+/// The option's name without its "/", "-" or "--" and in lower case; empty for a word that is no option.
+std::wstring optionName(const std::wstring& argument) {
+    std::size_t start = 0;
+    if (argument.starts_with(L"--"))
+        start = 2;
+    else if (argument.starts_with(L"/") || argument.starts_with(L"-"))
+        start = 1;
+    else
+        return {};
+    std::wstring name = argument.substr(start);
+    std::transform(name.begin(), name.end(), name.begin(), [](wchar_t c) { return std::towlower(c); });
+    return name;
+}
+
+std::wstring quoted(const std::wstring& text) { return L"\u00AB " + text + L" \u00BB"; }
+
+ParsedOptions invalid(const std::wstring& error) { return {std::nullopt, error}; }
+
+}  // namespace
+
+ParsedOptions parseRunOptions(const std::vector<std::wstring>& arguments) {
+    RunOptions options;
+    std::optional<RunMode> mode;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        const std::wstring name = optionName(argument);
+        std::optional<RunMode> asked;
+        if (name == L"quiet") {
+            asked = RunMode::Quiet;
+        } else if (name == L"passive") {
+            asked = RunMode::Passive;
+        } else if (name == L"?" || name == L"help") {
+            options.help = true;
+        } else if (name == L"log" || name.starts_with(L"log:") || name.starts_with(L"log=")) {
+            if (options.logPath) return invalid(L"le journal est demand\u00E9 deux fois.");
+            std::wstring path;
+            if (name == L"log") {
+                if (i + 1 == arguments.size())
+                    return invalid(L"l'option " + quoted(argument) + L" demande le nom d'un fichier.");
+                path = arguments[++i];
+            } else {
+                // The file's name keeps its own letters: it is cut from the argument, not from its lower
+                // case.
+                path = argument.substr(argument.size() - name.size() + 4);
+            }
+            if (path.empty())
+                return invalid(L"l'option " + quoted(argument) + L" demande le nom d'un fichier.");
+            options.logPath = path;
+        } else {
+            return invalid(L"option inconnue " + quoted(argument) + L".");
+        }
+        if (asked) {
+            if (mode && *mode != *asked)
+                return invalid(
+                    L"les options /quiet et /passive ne peuvent pas \u00EAtre donn\u00E9es ensemble.");
+            mode = asked;
+        }
+    }
+    options.mode = mode.value_or(RunMode::Interactive);
+    return {options, {}};
+}
+
+std::wstring usageText() {
+    return L"Usage : setup [/quiet | /passive] [/log FICHIER]\n"
+           L"Applique la mise \u00E0 jour de Kelvane d\u00E9crite par le fichier setup.lst plac\u00E9 \u00E0 "
+           L"c\u00F4t\u00E9 du programme.\n"
+           L"\n"
+           L"  /quiet    (--quiet)       sans fen\u00EAtre ni question : les avertissements sont lus, la "
+           L"mise "
+           L"\u00E0 jour est confirm\u00E9e d'office ;\n"
+           L"                            les refus et les \u00E9checs sont \u00E9crits sur la sortie "
+           L"d'erreur.\n"
+           L"  /passive  (--passive)     la progression est affich\u00E9e, rien n'est demand\u00E9 ; la "
+           L"fen\u00EAtre se ferme seule \u00E0 la fin.\n"
+           L"  /log FICHIER, /log:FICHIER  (--log FICHIER, --log=FICHIER)\n"
+           L"                            ajoute le d\u00E9roulement de la mise \u00E0 jour au journal "
+           L"FICHIER (UTF-8).\n"
+           L"  /?        (--help)        affiche cette aide.\n"
+           L"Les options s'\u00E9crivent aussi avec \u00AB - \u00BB au lieu de \u00AB / \u00BB, en "
+           L"majuscules ou "
+           L"en minuscules.\n"
+           L"\n"
+           L"Codes de sortie :\n"
+           L"  0   la mise \u00E0 jour a \u00E9t\u00E9 appliqu\u00E9e\n"
+           L"  1   la mise \u00E0 jour a \u00E9t\u00E9 d\u00E9clin\u00E9e ou annul\u00E9e (rien n'a "
+           L"chang\u00E9)\n"
+           L"  2   une v\u00E9rification a refus\u00E9 la mise \u00E0 jour : Kelvane absent, version hors "
+           L"plage, fichier requis manquant (rien n'a chang\u00E9)\n"
+           L"  3   \u00E9chec : l'installation est telle qu'avant la mise \u00E0 jour\n"
+           L"  64  ligne de commande incorrecte (rien n'a \u00E9t\u00E9 fait)\n";
+}
+
+}  // namespace setup

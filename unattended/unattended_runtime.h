@@ -1,0 +1,99 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/runtime.h"
+#include "unattended/run_options.h"
+
+namespace setup {
+
+class RunLog;
+struct CopyProgress;
+
+/// A run's runtime as the command line chose it: every service is the inner runtime's, but the message
+/// boxes are answered here in the passive and quiet modes (as a person would to go ahead), refusals and
+/// failures go to standard error, and every event, box and answer goes into the log when there is one.
+class UnattendedRuntime final : public Runtime {
+  public:
+    /// `log` and `progress` may be null (no log asked for; no progress line). `toStandardError` takes
+    /// whole lines.
+    UnattendedRuntime(Runtime& inner, RunMode mode, RunLog* log, CopyProgress* progress,
+                      std::function<void(std::wstring_view)> toStandardError);
+
+    /// Logs the start of the run: the program and its version, the mode and the update folder.
+    void logStart();
+
+    /// The answer a box of `style` gets in `mode` without a person: OK to every OK box and to the
+    /// confirmation; to the question whether to cancel, No in the quiet mode (nobody asked for it) and Yes
+    /// in the passive mode (only a click on the window's button asks it).
+    static int unattendedAnswer(RunMode mode, int style);
+
+    std::wstring programDirectory() override { return m_inner.programDirectory(); }
+    FileNumber freeFileNumber() override { return m_inner.freeFileNumber(); }
+    void openForInput(FileNumber number, const std::wstring& path) override {
+        m_inner.openForInput(number, path);
+    }
+    bool atEndOfFile(FileNumber number) override { return m_inner.atEndOfFile(number); }
+    /// Reads through the inner runtime and logs the entry as every pass reads it.
+    std::wstring readEntry(FileNumber number) override;
+    void close(FileNumber number) override { m_inner.close(number); }
+    bool folderExists(const std::wstring& path) override { return m_inner.folderExists(path); }
+    void deleteFile(const std::wstring& path) override { m_inner.deleteFile(path); }
+    std::wstring resolvePath(const std::wstring& path) override { return m_inner.resolvePath(path); }
+    /// Stages through the inner runtime, then logs the file and its bytes and counts them for the
+    /// progress line.
+    void stageCopy(const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& staged) override;
+    void writeFile(const std::wstring& path, const std::string& bytes) override {
+        m_inner.writeFile(path, bytes);
+    }
+    std::optional<std::string> readFile(const std::wstring& path) override { return m_inner.readFile(path); }
+    void flushFiles(const std::vector<std::wstring>& paths) override { m_inner.flushFiles(paths); }
+    void flushFolders(const std::vector<std::wstring>& folders) override { m_inner.flushFolders(folders); }
+    void removeOwnFile(const std::wstring& path) override { m_inner.removeOwnFile(path); }
+    void renameFile(const std::wstring& from, const std::wstring& to) override {
+        m_inner.renameFile(from, to);
+    }
+    void createFolder(const std::wstring& path) override { m_inner.createFolder(path); }
+    void removeFolder(const std::wstring& path) override { m_inner.removeFolder(path); }
+    bool exists(const std::wstring& path) override { return m_inner.exists(path); }
+    EntryType entryKind(const std::wstring& path) override { return m_inner.entryKind(path); }
+    std::wstring realPath(const std::wstring& path) override { return m_inner.realPath(path); }
+    bool nameFits(const std::wstring& name) override { return m_inner.nameFits(name); }
+    std::vector<std::wstring> findFiles(const std::wstring& folder, bool recursive,
+                                        const std::function<bool(const std::wstring& name)>& keep) override {
+        return m_inner.findFiles(folder, recursive, keep);
+    }
+    bool lockInstallation(const std::wstring& folder) override { return m_inner.lockInstallation(folder); }
+
+    /// Appends the event to the log, when there is one.
+    void logEvent(const std::wstring& event) override;
+    /// Logs the box; shows it through the inner runtime in the interactive mode, else answers it itself,
+    /// writing an error box's title and text to standard error; logs the answer.
+    int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
+    void processPendingMessages() override { m_inner.processPendingMessages(); }
+    /// Logs the exit status and the time the run took, then ends through the inner runtime.
+    [[noreturn]] void endProgram(int exitStatus) override;
+
+  private:
+    Runtime& m_inner;
+    RunMode m_mode;
+    RunLog* m_log;
+    CopyProgress* m_progress;
+    std::function<void(std::wstring_view)> m_toStandardError;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+};
+
+/// The program's version, as the log names it.
+std::wstring programVersion();
+
+/// What an exit status tells, in the log's words.
+std::wstring exitStatusMeaning(int exitStatus);
+
+/// The time a run took, in seconds with three decimals and a decimal comma: "1,250 s".
+std::wstring durationText(std::chrono::nanoseconds duration);
+
+}  // namespace setup

@@ -1,0 +1,63 @@
+#include "unattended/unattended_start.h"
+
+#include <exception>
+
+#include "app/update_sequence.h"
+#include "directives/list_directives.h"
+#include "platform/standard_streams.h"
+#include "platform/text_codec.h"
+#include "run/run_state.h"
+#include "run/session.h"
+#include "unattended/console_runtime.h"
+#include "unattended/copy_progress.h"
+#include "unattended/quiet_windows.h"
+#include "unattended/run_log.h"
+#include "unattended/unattended_runtime.h"
+
+namespace setup {
+
+std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::wstring>& arguments) {
+    const ParsedOptions parsed = parseRunOptions(arguments);
+    if (!parsed.options) {
+        writeStandardError(L"Setup : " + parsed.error + L"\n\n" + usageText());
+        return kUsageExitStatus;
+    }
+    if (parsed.options->help) {
+        writeStandardOutput(usageText());
+        return 0;
+    }
+    UnattendedStart start{*parsed.options, nullptr};
+    if (start.options.logPath) {
+        try {
+            start.log = std::make_unique<RunLog>(*start.options.logPath);
+        } catch (const std::exception& failure) {
+            writeStandardError(L"Setup : impossible d'ouvrir le journal \u00AB " + *start.options.logPath +
+                               L" \u00BB (" + fromUtf8(failure.what()) +
+                               L") ; la mise \u00E0 jour n'a pas \u00E9t\u00E9 lanc\u00E9e.\n");
+            return 3;
+        }
+    }
+    return start;
+}
+
+void runQuietly(UnattendedStart& start) {
+    ConsoleRuntime console;
+    CopyProgress progress;
+    UnattendedRuntime runtime(console, RunMode::Quiet, start.log.get(), &progress, writeStandardError);
+    runtime.logStart();
+    RunState state;
+    QuietMainWindow form1;
+    QuietProgressWindow form2(progress, writeStandardOutput);
+    Session session{runtime, state, form1, form2};
+    form2.attach(session);
+    ListDirectives directives(session);
+    try {
+        Form_Load(session, directives);
+    } catch (const std::exception&) {
+        // The load handler traps every failure itself; this only keeps a fault from ending in a crash.
+        runtime.endProgram(static_cast<int>(ExitStatus::Failed));
+    }
+    std::terminate();
+}
+
+}  // namespace setup
