@@ -203,11 +203,22 @@ void StagedUpdate::finish() {
 
 void StagedUpdate::undo() {
     if (m_phase != Phase::Staging) return;
+    const std::wstring journal = joinPath(m_plan.root, kJournalName);
+    // A commit whose last flush failed leaves its journal under the final name, which a later flush
+    // would make durable: the journal takes its first name back, durably, before anything is put back,
+    // so that no start ever completes an update this run undid.
+    const std::wstring finalJournal = joinPath(m_plan.root, kFinalJournalName);
+    if (m_files.kindOf(finalJournal) == NodeKind::File) {
+        const bool renamed = ignoringFailure([&] {
+            m_files.rename(finalJournal, journal);
+            m_files.flushFolders({m_plan.root});
+        });
+        if (!renamed) return;
+    }
     const bool putBack = ignoringFailure([&] { rollBack(m_files, m_registry, m_plan.root, m_journal); });
     // Until everything is back the journal stays: the next start finishes what could not be done now.
     if (!putBack) return;
     m_phase = Phase::Undone;
-    const std::wstring journal = joinPath(m_plan.root, kJournalName);
     if (m_files.kindOf(journal) == NodeKind::File) {
         ignoringFailure([&] {
             m_files.removeFile(journal);
