@@ -109,9 +109,15 @@ void planCopies(const ListAnalysis& analysis, Runtime& runtime, DryRun& run) {
         return;
     }
     auto refuse = [&](std::size_t line, const PlanRefusal& refusal) {
-        const NodeKind found = refusal.entry.empty()
-                                   ? NodeKind::Missing
-                                   : files.kindOf(files.spell(joinPath(plan.root, refusal.entry)));
+        // Only what stands at the place tells a folder from a link; other refusals are about the name.
+        NodeKind found = NodeKind::Missing;
+        if (refusal.reason == RefusalReason::NotAFile) {
+            try {
+                found = files.kindOf(files.spell(joinPath(plan.root, refusal.entry)));
+            } catch (const std::exception&) {
+                // The place cannot be looked at: the refusal is told without naming what stands there.
+            }
+        }
         PlanRefusalOutcome outcome{line, refusal, refusalConsequence(refusal, found)};
         run.failures.push_back(lineLabel(line) + outcome.consequence + L".");
         run.planRefusals.push_back(std::move(outcome));
