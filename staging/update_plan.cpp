@@ -177,7 +177,8 @@ UpdatePlan makeUpdatePlan(StagingFiles& files, const PlanInput& input) {
             continue;
         }
         const std::wstring& name = components->back();
-        if (isOwnFileName(name)) {
+        // A folder named as the program's own files would make every file below it look like one.
+        if (std::any_of(components->begin(), components->end(), isOwnFileName)) {
             refuse(entry, RefusalReason::OwnFileName);
             continue;
         }
