@@ -49,7 +49,11 @@ class UnattendedRunTest : public UpdateRunTest {
     std::vector<std::string> logEvents() const {
         std::vector<std::string> events;
         std::istringstream lines(readFile(run.root / "setup.log"));
-        for (std::string line; std::getline(lines, line);) events.push_back(line.substr(25));
+        for (std::string line; std::getline(lines, line);) {
+            // Lines end as the system's text files do: CR LF on Windows.
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            events.push_back(line.substr(25));
+        }
         return events;
     }
 
