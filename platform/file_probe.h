@@ -23,6 +23,11 @@ EntryType entryTypeNoFollow(const std::filesystem::path& path);
 /// not exist are appended as given. Never throws; answers `path` made absolute when nothing resolves.
 std::filesystem::path realLocation(const std::filesystem::path& path);
 
+/// `path` with each existing component under the name the file system stores it by (`A.TXT` finds an
+/// installed `a.txt`); missing components as given. On Linux the path mapping has already done this and
+/// the path comes back unchanged. Never throws.
+std::filesystem::path spelledAsStored(const std::filesystem::path& path);
+
 /// True when `name`, one component, is within the system's limit for a name (255 bytes of UTF-8 on
 /// Linux, 255 UTF-16 units on Windows).
 bool nameFitsSystem(std::wstring_view name);

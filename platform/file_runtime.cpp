@@ -78,7 +78,9 @@ bool FileRuntime::folderExists(const std::wstring& path) {
 
 void FileRuntime::deleteFile(const std::wstring& path) { removeFile(mapPath(path)); }
 
-std::wstring FileRuntime::resolvePath(const std::wstring& path) { return programPath(mapPath(path)); }
+std::wstring FileRuntime::resolvePath(const std::wstring& path) {
+    return programPath(spelledAsStored(mapPath(path)));
+}
 
 void FileRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
                             const std::wstring& staged) {

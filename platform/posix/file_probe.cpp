@@ -45,6 +45,8 @@ std::filesystem::path realLocation(const std::filesystem::path& path) {
     return resolved;
 }
 
+std::filesystem::path spelledAsStored(const std::filesystem::path& path) { return path; }
+
 bool nameFitsSystem(std::wstring_view name) { return toUtf8(name).size() <= 255; }
 
 }  // namespace setup

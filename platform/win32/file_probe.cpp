@@ -73,20 +73,31 @@ namespace {
 
 /// The final path of the existing file or folder `path`, every link and junction on the way resolved;
 /// empty when it cannot be opened.
-std::wstring finalPath(const std::wstring& path) {
-    const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return L"";
+std::wstring finalPathOf(HANDLE handle) {
     std::wstring buffer(1024, L'\0');
     DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     if (length >= buffer.size()) {
         buffer.resize(length + 1);
         length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     }
-    ::CloseHandle(handle);
     if (length == 0 || length >= buffer.size()) return L"";
     buffer.resize(length);
     return buffer;
+}
+
+std::wstring finalPath(const std::wstring& path) {
+    const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return L"";
+    const std::wstring final = finalPathOf(handle);
+    ::CloseHandle(handle);
+    return final;
+}
+
+/// The last name of a path.
+std::wstring storedName(const std::wstring& path) {
+    const std::size_t last = path.find_last_of(L"\\/");
+    return last == std::wstring::npos ? path : path.substr(last + 1);
 }
 
 }  // namespace
@@ -98,7 +109,8 @@ std::filesystem::path realLocation(const std::filesystem::path& path) {
         // The deepest existing folder is resolved by the system; the rest is appended as given.
         while (existing.has_relative_path()) {
             const std::wstring resolved = finalPath(existing.wstring());
-            if (!resolved.empty()) return std::filesystem::path(resolved) / missing;
+            if (!resolved.empty())
+                return missing.empty() ? std::filesystem::path(resolved) : std::filesystem::path(resolved) / missing;
             missing = missing.empty() ? existing.filename() : existing.filename() / missing;
             existing = existing.parent_path();
         }
@@ -106,6 +118,49 @@ std::filesystem::path realLocation(const std::filesystem::path& path) {
     } catch (const std::exception&) {
         return path;
     }
+}
+
+std::filesystem::path spelledAsStored(const std::filesystem::path& path) {
+    const std::wstring text = path.wstring();
+    // A drive's root ("C:\"); other forms are left to the system as they are.
+    if (text.size() < 3 || text[1] != L':' || (text[2] != L'\\' && text[2] != L'/')) return path;
+    std::wstring spelled = text.substr(0, 2) + L"\\";
+    std::size_t start = 3;
+    bool existing = true;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring part = text.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) continue;
+        if (part == L"." || part == L".." || part.find_first_of(L"*?") != std::wstring::npos) return path;
+        if (spelled.back() != L'\\') spelled += L'\\';
+        if (existing) {
+            try {
+                // The name the open file goes by, as its folder stores it; a junction or link on the way
+                // would make it another name, which is then not taken.
+                const HANDLE handle = ::CreateFileW(systemPath(spelled + part).c_str(), FILE_READ_ATTRIBUTES,
+                                                    kShareAll, nullptr, OPEN_EXISTING,
+                                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                                    nullptr);
+                if (handle == INVALID_HANDLE_VALUE) {
+                    existing = false;
+                } else {
+                    const std::wstring stored = storedName(finalPathOf(handle));
+                    ::CloseHandle(handle);
+                    if (!stored.empty() &&
+                        ::CompareStringOrdinal(stored.c_str(), static_cast<int>(stored.size()), part.c_str(),
+                                               static_cast<int>(part.size()), TRUE) == CSTR_EQUAL) {
+                        part = stored;
+                    }
+                }
+            } catch (const std::exception&) {
+                return path;
+            }
+        }
+        spelled += part;
+    }
+    return std::filesystem::path(spelled);
 }
 
 bool nameFitsSystem(std::wstring_view name) { return name.size() <= 255; }

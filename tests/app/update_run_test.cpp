@@ -302,6 +302,21 @@ TEST_F(UpdateRunTest, EntryLeavingTheFoldersRefusesTheWholeUpdateBeforeAnyCopy) 
     }
 }
 
+TEST_F(UpdateRunTest, ReplacedFileKeepsItsInstalledSpelling) {
+    run.addUpdateFile("KELVANE.EXE", "new program");
+    run.addUpdateFile("MODULES/CALCUL.DLL", "calcul");
+    run.writeList(std::wstring(L"KELVANE.EXE\r\nmodules\\calcul.dll\r\nMODULES\\CALCUL.DLL\r\n"));
+
+    EXPECT_EQ(run.run(), 0);
+
+    std::vector<std::string> names;
+    for (const auto& [name, content] : snapshotTree(run.installation)) names.push_back(name);
+    // As a copy over the installed file would keep it; a file new to the installation keeps its first
+    // entry's spelling, which a later entry in other letters finds.
+    EXPECT_EQ(names, (std::vector<std::string>{"kelvane.exe", "modules", "modules/calcul.dll"}));
+    EXPECT_EQ(installed(run, "kelvane.exe"), "new program");
+}
+
 TEST_F(UpdateRunTest, SpacesAtTheEndAndEmptyEntriesChangeNothing) {
     struct Row {
         const char* name;

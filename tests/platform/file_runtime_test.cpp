@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -58,6 +59,19 @@ TEST_F(FileRuntimeTest, ReadsTheListThroughOtherCaseAndSeparators) {
     while (!m_runtime.atEndOfFile(4)) entries.push_back(m_runtime.readEntry(4));
     EXPECT_EQ(entries, (std::vector<std::wstring>{L";Titre", L"a, b", L"c"}));
     m_runtime.close(4);
+}
+
+TEST_F(FileRuntimeTest, ResolvesEachExistingNameAsTheFileSystemStoresIt) {
+    writeFile(m_dir / "Modules" / "calcul.dll", "calcul");
+    const std::wstring dir = programPath(m_dir.path());
+    // Each system writes its own separators between the names it found.
+    const auto resolved = [&](const std::wstring& path) {
+        std::wstring text = m_runtime.resolvePath(dir + path).substr(dir.size());
+        std::replace(text.begin(), text.end(), L'\\', L'/');
+        return text;
+    };
+    EXPECT_EQ(resolved(L"\\MODULES\\CALCUL.DLL"), L"/Modules/calcul.dll");
+    EXPECT_EQ(resolved(L"\\modules\\Neuf\\X.TXT"), L"/Modules/Neuf/X.TXT");
 }
 
 TEST_F(FileRuntimeTest, OperationsOnANumberNotOpenFail) {
