@@ -4,11 +4,13 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <system_error>
 
 #include "app/failure_exit.h"
 #include "app/runtime_staging_files.h"
 #include "app/update_sequence.h"
+#include "check/list_plan.h"
 #include "check/plan_refusal_text.h"
 #include "check/quiet_runtime.h"
 #include "check/update_folder.h"
@@ -85,69 +87,46 @@ CopyOutcome copyOutcome(const EntryPlan& entry, const std::wstring& updateFolder
 /// Setup's own plan of the copy, made on the installation as it stands, and what it decides for each
 /// file entry and each version, at its line.
 void planCopies(const ListAnalysis& analysis, Runtime& runtime, DryRun& run) {
-    PlanInput input{runtime.programDirectory(), run.installDir, {}, {}};
-    std::vector<const EntryPlan*> fileEntries;
-    std::vector<std::size_t> stampLines;
-    for (const EntryPlan& entry : analysis.entries) {
-        if (entry.copied) {
-            fileEntries.push_back(&entry);
-            input.fileEntries.push_back(*entry.copied);
-        }
-        for (const StampWrite& stamp : entry.stamps) {
-            input.stamps.push_back({stamp.section, stamp.version});
-            stampLines.push_back(entry.line);
-        }
-    }
+    const ListPlanInput list = listPlanInput(analysis.entries, runtime.programDirectory(), run.installDir);
     RuntimeStagingFiles files(runtime);
     UpdatePlan plan;
     try {
-        plan = makeUpdatePlan(files, input);
+        plan = makeUpdatePlan(files, list.input);
     } catch (const std::exception&) {
         run.failures.push_back(
             L"L'installation ne peut pas \u00EAtre examin\u00E9e : setup s'arr\u00EAterait sur l'erreur "
             L"\u00AB Mise \u00E0 jour non termin\u00E9e \u00BB.");
         return;
     }
-    auto refuse = [&](std::size_t line, const PlanRefusal& refusal) {
+    std::set<std::size_t> refusedEntries;
+    for (const PlacedRefusal& placed : placeRefusals(plan, list)) {
+        const EntryPlan* entry = placed.entry ? &analysis.entries[*placed.entry] : nullptr;
+        if (entry) refusedEntries.insert(*placed.entry);
         // Only what stands at the place tells a folder from a link; other refusals are about the name.
         NodeKind found = NodeKind::Missing;
-        if (refusal.reason == RefusalReason::NotAFile) {
+        if (placed.refusal.reason == RefusalReason::NotAFile) {
             try {
-                found = files.kindOf(files.spell(joinPath(plan.root, refusal.entry)));
+                found = files.kindOf(files.spell(joinPath(plan.root, placed.refusal.entry)));
             } catch (const std::exception&) {
                 // The place cannot be looked at: the refusal is told without naming what stands there.
             }
         }
-        PlanRefusalOutcome outcome{line, refusal, refusalConsequence(refusal, found)};
-        run.failures.push_back(lineLabel(line) + outcome.consequence + L".");
+        const std::size_t line = entry ? entry->line : 0;
+        PlanRefusalOutcome outcome{line, placed.refusal, refusalConsequence(placed.refusal, found), false};
+        // What every installation would refuse is an error of the list, told there once.
+        outcome.listError = entry && entry->refusedByPlan == placed.refusal.reason;
+        if (!outcome.listError) run.failures.push_back(lineLabel(line) + outcome.consequence + L".");
         run.planRefusals.push_back(std::move(outcome));
-    };
-    // Each refused entry has one refusal, in the order of the entries, then those of the versions; the
-    // update folder as a whole is refused ahead of them.
-    std::vector<PlanRefusal> entryRefusals;
-    for (const PlanRefusal& refusal : plan.refusals) {
-        if (refusal.reason == RefusalReason::UpdateInsideInstallation)
-            refuse(0, refusal);
-        else
-            entryRefusals.push_back(refusal);
     }
-    std::size_t next = 0;
     std::size_t accepted = 0;
-    for (const EntryPlan* entry : fileEntries) {
-        if (next < entryRefusals.size() && entryRefusals[next].entry == *entry->copied) {
-            refuse(entry->line, entryRefusals[next++]);
-        } else if (accepted < plan.entryFiles.size()) {
-            const PlannedFile& file = plan.files[plan.entryFiles[accepted]];
-            run.copies.push_back(copyOutcome(*entry, analysis.updateFolder, plan.entrySources[accepted],
-                                             joinPath(plan.root, file.relative), file.replacing));
-            ++accepted;
-        }
+    for (const std::size_t index : list.fileEntries) {
+        if (refusedEntries.contains(index) || accepted >= plan.entryFiles.size()) continue;
+        const PlannedFile& file = plan.files[plan.entryFiles[accepted]];
+        run.copies.push_back(copyOutcome(analysis.entries[index], analysis.updateFolder,
+                                         plan.entrySources[accepted], joinPath(plan.root, file.relative),
+                                         file.replacing));
+        ++accepted;
     }
-    for (std::size_t stamp = 0; stamp < input.stamps.size() && next < entryRefusals.size(); ++stamp) {
-        if (entryRefusals[next].entry == L"#" + input.stamps[stamp].version)
-            refuse(stampLines[stamp], entryRefusals[next++]);
-    }
-    while (next < entryRefusals.size()) refuse(0, entryRefusals[next++]);
     for (const CopyOutcome& copy : run.copies) {
         run.bytesToCopy += copy.bytes;
         if (!copy.writable) {

@@ -47,6 +47,7 @@ struct PlanRefusalOutcome {
     std::size_t line = 0;  ///< the entry's line, 0 for the update folder as a whole
     PlanRefusal refusal;
     std::wstring consequence;  ///< what setup would do, in French
+    bool listError = false;    ///< every installation would refuse it: told among the list's errors
 };
 
 /// A version the stamp pass would record.
@@ -74,11 +75,11 @@ struct DryRun {
     /// The message with which setup would refuse the update (the first refusal of the run), if any.
     std::optional<BoxMessage> refusal;
     /// Why the update would fail once started (a journal, the plan, a destination, the space, the registry),
-    /// if it would.
+    /// if it would; the plan's refusals that are errors of the list are told there instead.
     std::vector<std::wstring> failures;
 
     /// True when setup would apply the update to this installation.
-    bool wouldApply() const { return !refusal && failures.empty(); }
+    bool wouldApply() const { return !refusal && failures.empty() && planRefusals.empty(); }
 };
 
 /// Follows the run of the analysed list against the installation that `registryFile` names (a path;

@@ -41,6 +41,14 @@ std::string_view ruleId(Rule rule) {
             return "missing-file";
         case Rule::EmptyEntry:
             return "empty-entry";
+        case Rule::InstallationItself:
+            return "installation-itself";
+        case Rule::OwnFileName:
+            return "own-file-name";
+        case Rule::ControlCharacter:
+            return "control-character";
+        case Rule::NameTooLong:
+            return "name-too-long";
         case Rule::TooManyEntries:
             return "too-many-entries";
         case Rule::NoProgram:

@@ -20,6 +20,10 @@ enum class Rule {
     OutsideUpdateFolder,   ///< a file entry naming a path outside the update folder
     MissingFile,           ///< a file entry whose file is not in the update folder
     EmptyEntry,            ///< an entry with nothing in it
+    InstallationItself,    ///< a file entry naming the update folder itself, so the installation itself
+    OwnFileName,           ///< a file entry with a name setup keeps for its own files, on any component
+    ControlCharacter,      ///< a tab or line end in a file entry or a version, which setup cannot record
+    NameTooLong,           ///< a file name with no room left for setup's staged copy beside it
     TooManyEntries,        ///< more than 32,767 copy entries
     NoProgram,             ///< neither setup nor setup.exe beside the list
     WarningCutAtComma,     ///< an unquoted warning ended by a comma

@@ -107,6 +107,8 @@ std::string entry(const EntryPlan& plan) {
         .add("counted", boolean(plan.counted))
         .add("copied", optionalString(plan.copied))
         .add("refusedByCopy", boolean(plan.refusedByCopy))
+        .add("refusedByPlan",
+             plan.refusedByPlan ? "\"" + std::string(refusalId(*plan.refusedByPlan)) + "\"" : "null")
         .add("stamps", array(plan.stamps,
                              [](const StampWrite& stamp) {
                                  return Object()
@@ -216,6 +218,7 @@ std::string dryRunJson(const DryRun& run) {
                                            .add("reason",
                                                 "\"" + std::string(refusalId(outcome.refusal.reason)) + "\"")
                                            .add("consequence", string(outcome.consequence))
+                                           .add("listError", boolean(outcome.listError))
                                            .str();
                                    }))
         .add("bytesToCopy", std::to_string(run.bytesToCopy))

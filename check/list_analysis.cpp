@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "app/update_sequence.h"
+#include "check/plan_findings.h"
+#include "check/plan_refusal_text.h"
 #include "check/quiet_runtime.h"
 #include "check/seal_findings.h"
 #include "check/update_folder.h"
@@ -363,9 +365,7 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
                          L" d\u00E9signe un chemin hors du dossier de mise \u00E0 jour : setup refuse "
                          L"de le copier et s'arr\u00EAterait sur l'erreur \u00AB Mise \u00E0 jour non "
                          L"termin\u00E9e \u00BB.",
-                     L"Veuillez nommer le fichier par son chemin sous le dossier de mise \u00E0 jour, sans "
-                     L"lecteur, "
-                     L"sans \u00AB .. \u00BB et sans lien symbolique qui en sorte."});
+                     refusalFix({name, RefusalReason::OutsideUpdateFolder})});
                 break;
             case ShippedFile::Missing:
                 analysis.findings.push_back(
@@ -425,6 +425,7 @@ ListAnalysis analyseList(const std::wstring& updateFolder) {
         planTitle(analysis);
         planDirectives(analysis);
         planFiles(analysis, updateFolder);
+        checkPlanRefusals(analysis, runtime);
         findUnnamedFiles(analysis, updateFolder);
         checkSeal(analysis);
     }

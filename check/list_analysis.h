@@ -8,6 +8,7 @@
 #include "check/findings.h"
 #include "directives/list_directives.h"
 #include "run/box_message.h"
+#include "staging/update_plan.h"
 
 namespace setup::check {
 
@@ -32,7 +33,9 @@ struct EntryPlan {
     std::optional<std::wstring> copied;       ///< the name the copy copies, from the update folder
     bool refusedByCopy = false;               ///< the copy refuses the name: it leads out of its folder
     std::vector<StampWrite> stamps;           ///< versions the stamp pass records after the copy
-    std::optional<std::wstring> deleted;      ///< the name the cleanup deletes from the update folder
+    /// Why setup's plan refuses the entry, and with it the whole update, on every installation.
+    std::optional<RefusalReason> refusedByPlan;
+    std::optional<std::wstring> deleted;  ///< the name the cleanup deletes from the update folder
 };
 
 /// The list of an update folder read as the program reads it, with what is wrong with it.

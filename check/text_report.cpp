@@ -75,12 +75,20 @@ std::wstring passesText(const EntryPlan& plan) {
     if (plan.copied && plan.refusedByCopy) {
         parts.push_back(L"la copie refuse " + guillemets(*plan.copied) +
                         L" et la mise \u00E0 jour s'arr\u00EAte");
+    } else if (plan.copied && plan.refusedByPlan) {
+        parts.push_back(L"setup refuse " + guillemets(*plan.copied) + L" et toute la mise \u00E0 jour");
     } else if (plan.copied) {
         parts.push_back(L"copie " + guillemets(*plan.copied) + L" dans l'installation");
     }
-    for (const StampWrite& stamp : plan.stamps)
-        parts.push_back(L"apr\u00E8s la copie, inscrit la version " + guillemets(stamp.version) + L" pour " +
-                        stamp.section);
+    for (const StampWrite& stamp : plan.stamps) {
+        if (plan.refusedByPlan) {
+            parts.push_back(L"setup refuse la version " + guillemets(stamp.version) +
+                            L" et toute la mise \u00E0 jour");
+        } else {
+            parts.push_back(L"apr\u00E8s la copie, inscrit la version " + guillemets(stamp.version) +
+                            L" pour " + stamp.section);
+        }
+    }
     if (plan.deleted) {
         parts.push_back(plan.copied ? L"le supprime du dossier de mise \u00E0 jour \u00E0 la fin"
                                     : L"\u00E0 la fin, supprime un fichier " + guillemets(*plan.deleted) +

@@ -112,6 +112,7 @@ TEST_F(DryRunTest, FolderStandingWhereAFileGoesRefusesTheWholeUpdate) {
     ASSERT_EQ(run.planRefusals.size(), 1u);
     EXPECT_EQ(run.planRefusals[0].line, 2u);
     EXPECT_EQ(run.planRefusals[0].refusal.reason, RefusalReason::NotAFile);
+    EXPECT_FALSE(run.planRefusals[0].listError);
     EXPECT_EQ(run.failures,
               std::vector<std::wstring>{
                   L"Ligne 2 : un dossier occupe la place du fichier \u00AB new.txt \u00BB : setup "
@@ -119,7 +120,7 @@ TEST_F(DryRunTest, FolderStandingWhereAFileGoesRefusesTheWholeUpdate) {
     EXPECT_EQ(status(run), 2);
 }
 
-TEST_F(DryRunTest, EachRefusalIsReportedAtItsOwnLine) {
+TEST_F(DryRunTest, EachRefusalIsReportedOnceAtItsOwnLine) {
     layOut(root / "update", {"", {"notes.setup-new"}});
     const check::DryRun run = runOn(";T\r\nold.txt\r\nnotes.setup-new\r\nnew.txt\r\n\"#3.1\t\"\r\n");
     ASSERT_EQ(run.copies.size(), 2u);
@@ -131,6 +132,12 @@ TEST_F(DryRunTest, EachRefusalIsReportedAtItsOwnLine) {
     EXPECT_EQ(run.planRefusals[0].refusal.reason, RefusalReason::OwnFileName);
     EXPECT_EQ(run.planRefusals[1].line, 5u);
     EXPECT_EQ(run.planRefusals[1].refusal.reason, RefusalReason::ControlCharacter);
+    // Every installation would refuse both: they are the list's errors, not told again as failures.
+    EXPECT_TRUE(run.planRefusals[0].listError);
+    EXPECT_TRUE(run.planRefusals[1].listError);
+    EXPECT_TRUE(run.failures.empty());
+    EXPECT_FALSE(run.wouldApply());
+    EXPECT_EQ(status(run), 1);
 }
 
 TEST_F(DryRunTest, EachCopyGoesToTheInstalledFileThePlanFinds) {

@@ -37,7 +37,9 @@ struct InstallationCase {
     /// Lays out what the installation (or the update folder) holds beyond the usual; false when this
     /// system cannot (no symbolic links, no tab in a name).
     std::function<bool(const UpdateRun& run)> prepare;
-    int checkerStatus;  ///< 0: setup would apply the update; 2: it would refuse it or fail
+    /// 0: setup would apply the update; 1: the list has an error every installation refuses; 2: this
+    /// installation would refuse it, or the update would fail on it.
+    int checkerStatus;
 };
 
 inline void PrintTo(const InstallationCase& row, std::ostream* out) { *out << row.name; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs setup-check itself: on the sample update against its installation (exit 0, JSON that parses),
-# on an installation too old for it (exit 2), on one whose journal or plan setup refuses (exit 2, each
-# said), and on a list with mistakes (exit 1, each at its line).
+# on an installation too old for it (exit 2), on one whose journal setup refuses with a list that every
+# installation refuses (exit 1, each said once, with an installation or without), and on a list with
+# mistakes (exit 1, each at its line).
 #   run_check.sh SETUP_CHECK WORK_FOLDER
 set -euo pipefail
 check=$1
@@ -27,17 +28,23 @@ sed -i 's/^Version=2.0/Version=1.0/' "$work/sample/windows/Tamreg.reg"
 expect "old installation refuses" "$(status_of "$check" --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 2
 expect "refusal message" "$(grep -c 'Texte : Cette mise à jour concerne les versions du logiciel Kelvane supérieure ou égale à la version 2.0' "$work/out")" 1
 
-# A journal setup would not take up and a file named as setup's own: the dry run fails on both, each said.
+# A journal setup would not take up and a file named as setup's own: the journal is this installation's
+# failure, the name an error of the list that every installation would refuse, each said once.
 sed -i 's/^Version=1.0/Version=2.0/' "$work/sample/windows/Tamreg.reg"
 printf 'pas un journal\n' > "$work/sample/Kelvane/.setup-journal"
 printf 'notes\n' > "$work/sample/update/notes.setup-old"
 printf 'notes.setup-old\r\n' >> "$work/sample/update/setup.lst"
 rm -f "$work/sample/update/setup.sum"
-expect "plan refuses" "$(status_of "$check" --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 2
-expect "own file name" "$(grep -c '^  Échec prévu : Ligne 8 : « notes.setup-old » porte un nom que setup réserve' "$work/out")" 1
+expect "own file name is a list error" "$(status_of "$check" --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 1
+expect "own file name" "$(grep -c '^  Ligne 8 : « notes.setup-old » porte un nom que setup réserve' "$work/out")" 1
+expect "own file name said once" "$(grep -c 'notes.setup-old » porte un nom' "$work/out")" 1
 expect "rejected journal" "$(grep -c "^  Échec prévu : setup ne reprendrait pas le journal" "$work/out")" 1
 status_of "$check" --json --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update" >/dev/null
-expect "json findings" "$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["dryRun"]; print([x["reason"] for x in r["planRefusals"]], r["journal"]["action"], r["journal"]["stops"])' "$work/out")" "['own-file-name'] reject True"
+expect "json findings" "$(python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); r=d["dryRun"]; print([(x["reason"], x["listError"]) for x in r["planRefusals"]], [e["rule"] for e in d["errors"]], r["journal"]["action"], r["journal"]["stops"])' "$work/out")" "[('own-file-name', True)] ['own-file-name'] reject True"
+# With no installation to try the update on, the name is still an error of the list.
+expect "own file name without installation" "$(WINDIR="$work/no-windows" status_of "$check" "$work/sample/update")" 1
+expect "own file name without installation said" "$(grep -c '^  Ligne 8 : « notes.setup-old » porte un nom que setup réserve' "$work/out")" 1
+expect "no installation tried" "$(grep -c '^Essai sur' "$work/out")" 0
 
 printf '!Fermez Kelvane, puis OK\r\n\xC2\xA72.0|2.9\r\nabsent.bin\r\n' > "$work/sample/update/setup.lst"
 expect "mistakes" "$(status_of "$check" "$work/sample/update")" 1
