@@ -37,6 +37,7 @@ printf 'notes.setup-old\r\n' >> "$work/sample/update/setup.lst"
 rm -f "$work/sample/update/setup.sum"
 expect "own file name is a list error" "$(status_of "$check" --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 1
 expect "own file name" "$(grep -c '^  Ligne 8 : « notes.setup-old » porte un nom que setup réserve' "$work/out")" 1
+expect "own file name's entry" "$(grep -c '^Ligne 8 .*setup refuse « notes.setup-old » et toute la mise à jour' "$work/out")" 1
 expect "own file name said once" "$(grep -c 'notes.setup-old » porte un nom' "$work/out")" 1
 expect "rejected journal" "$(grep -c "^  Échec prévu : setup ne reprendrait pas le journal" "$work/out")" 1
 status_of "$check" --json --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update" >/dev/null
