@@ -72,16 +72,6 @@ bool holdsUtf8(const std::wstring& text) {
     return false;
 }
 
-/// A name for comparing file entries: components without ".", letter case folded.
-std::wstring comparisonKey(std::wstring_view name) {
-    std::wstring key;
-    for (std::wstring_view part : pathComponents(name)) {
-        if (part == L".") continue;
-        if (!key.empty()) key += L'\\';
-        for (wchar_t c : part) key += foldCase(c);
-    }
-    return key;
-}
 
 /// Follows the pre-copy and stamp passes without acting: records what each directive would be asked to
 /// do with the entry at hand, and what is wrong with its text.
@@ -344,7 +334,7 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
         }
         const std::wstring name = trimSpaces(plan.text);
         plan.copied = name;
-        const auto [known, added] = firstLineOf.emplace(comparisonKey(name), plan.line);
+        const auto [known, added] = firstLineOf.emplace(sameFileKey(name), plan.line);
         if (!added) {
             analysis.findings.push_back({Rule::FileListedTwice, plan.line,
                                          guillemets(name) + L" est d\u00E9j\u00E0 copi\u00E9 par la ligne " +
@@ -380,14 +370,14 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
 
 /// The program's own files and every file an entry names; what is left is neither copied nor deleted.
 void findUnnamedFiles(ListAnalysis& analysis, const std::wstring& folder) {
-    std::set<std::wstring> named = {comparisonKey(L"setup.lst"), comparisonKey(kSealFileName),
-                                    comparisonKey(kProgramNames[0]), comparisonKey(kProgramNames[1])};
+    std::set<std::wstring> named = {sameFileKey(L"setup.lst"), sameFileKey(kSealFileName),
+                                    sameFileKey(kProgramNames[0]), sameFileKey(kProgramNames[1])};
     for (const EntryPlan& plan : analysis.entries) {
-        if (plan.copied) named.insert(comparisonKey(*plan.copied));
-        if (plan.deleted) named.insert(comparisonKey(*plan.deleted));
+        if (plan.copied) named.insert(sameFileKey(*plan.copied));
+        if (plan.deleted) named.insert(sameFileKey(*plan.deleted));
     }
     for (const std::wstring& file : filesInFolder(folder)) {
-        if (named.contains(comparisonKey(file))) continue;
+        if (named.contains(sameFileKey(file))) continue;
         analysis.findings.push_back(
             {Rule::FileNotNamed, 0,
              guillemets(file) + L" n'est nomm\u00E9 par aucune entr\u00E9e : il n'est ni "

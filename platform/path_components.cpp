@@ -1,5 +1,7 @@
 #include "platform/path_mapping.h"
 
+#include "platform/text_codec.h"
+
 namespace setup {
 
 bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -34,6 +36,16 @@ bool staysInsideBase(std::wstring_view relative) {
         }
     }
     return true;
+}
+
+std::wstring sameFileKey(std::wstring_view name) {
+    std::wstring key;
+    for (std::wstring_view part : pathComponents(name)) {
+        if (part == L".") continue;
+        if (!key.empty()) key += L'\\';
+        for (wchar_t c : part) key += foldCase(c);
+    }
+    return key;
 }
 
 }  // namespace setup

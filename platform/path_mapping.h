@@ -13,6 +13,10 @@ bool isSeparator(wchar_t c);
 /// The non-empty components of `path`, split at either separator.
 std::vector<std::wstring_view> pathComponents(std::wstring_view path);
 
+/// The key under which two file names given as text are compared: "\" and "/" alike, "." components
+/// dropped, letter case folded, so that two spellings the program copies to one file have one key.
+std::wstring sameFileKey(std::wstring_view name);
+
 /// True when `relative`, joined to a base directory as text, names something inside that base: no
 /// drive letter and no ".." that climbs above the base. Leading separators name the base itself.
 bool staysInsideBase(std::wstring_view relative);

@@ -83,14 +83,6 @@ ParsedSeal parseSeal(std::string_view bytes) {
     return seal;
 }
 
-std::wstring sealNameKey(std::wstring_view name) {
-    std::wstring key;
-    for (std::wstring_view part : pathComponents(name)) {
-        if (part == L".") continue;
-        if (!key.empty()) key += L'\\';
-        for (wchar_t c : part) key += foldCase(c);
-    }
-    return key;
-}
+std::wstring sealNameKey(std::wstring_view name) { return sameFileKey(name); }
 
 }  // namespace setup

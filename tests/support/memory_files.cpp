@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/failure.h"
+#include "platform/text_codec.h"
 
 namespace setup::test {
 
@@ -58,28 +59,6 @@ std::string narrow(const std::wstring& text) {
     throw Failure(why + ": " + narrow(shown(path)));
 }
 
-std::string utf8(const std::wstring& text) {
-    std::string out;
-    for (const wchar_t wide : text) {
-        const auto c = static_cast<char32_t>(wide);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -142,7 +121,7 @@ MemoryTree MemoryFiles::tree() const {
                     list(path, *node);
                     break;
                 case NodeKind::Other:
-                    tree[path] = kLinkPrefix + utf8(node->target);
+                    tree[path] = kLinkPrefix + toUtf8(node->target);
                     break;
                 default:
                     tree[path] = (node->readOnly ? kReadOnlyPrefix : "") + node->bytes;
