@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cleanup.h"
+#include "app/update_start.h"
 #include "platform/runtime.h"
 #include "run/run_state.h"
 #include "run/session.h"
@@ -68,13 +68,8 @@ void stopOnDamagedUpdate(Session& session) {
     Runtime& runtime = session.runtime;
     const std::optional<SealProblem> problem =
         firstSealProblem(runtime.programDirectory(), copiedNames(runtime, session.state));
-    if (!problem) return;
     // The update may be fetched again over this folder, or its author may look at it.
-    session.state.keepUpdateFolder = true;
-    session.state.exitStatus = ExitStatus::Failed;
-    const BoxMessage message = sealProblemMessage(*problem);
-    runtime.messageBox(message.text, message.style, message.title);
-    CleanupAndExit(session);
+    if (problem) stopKeepingUpdate(session, sealProblemMessage(*problem));
 }
 
 }  // namespace setup
