@@ -29,7 +29,7 @@ std::wstring readLine(const std::string& line, Journal& journal) {
     std::vector<std::wstring> wide;
     for (const std::string& field : fields) {
         wide.push_back(fromUtf8(field));
-        if (toUtf8(wide.back()) != field) return L"a name that is not UTF-8";
+        if (toUtf8(wide.back()) != field) return L"un nom qui n'est pas en UTF-8";
     }
     const std::string& kind = fields.front();
     if (kind == "run" && fields.size() == 2 && !fields[1].empty() && journal.runId.empty()) {
@@ -42,19 +42,19 @@ std::wstring readLine(const std::string& line, Journal& journal) {
         return L"";
     }
     if (kind == "folder" && fields.size() == 2) {
-        if (!isJournalPath(wide[1])) return L"a folder outside the installation";
+        if (!isJournalPath(wide[1])) return L"un dossier hors de l'installation";
         journal.folders.push_back(wide[1]);
         return L"";
     }
     if ((kind == "new" && fields.size() == 3) || (kind == "replace" && fields.size() == 4)) {
         const std::wstring& path = wide[1];
-        if (!isJournalPath(path)) return L"a file outside the installation";
+        if (!isJournalPath(path)) return L"un fichier hors de l'installation";
         const std::size_t last = path.find_last_of(L'/');
         if (isOwnFileName(last == std::wstring::npos ? path : path.substr(last + 1)))
-            return L"a file named as the program's own files";
-        if (wide[2] != path + kStagedSuffix) return L"a staged copy the program does not name so";
+            return L"un fichier nomm\u00E9 comme les fichiers du programme";
+        if (wide[2] != path + kStagedSuffix) return L"une copie pr\u00E9par\u00E9e que le programme ne nomme pas ainsi";
         if (kind == "replace" && wide[3] != path + kAsideSuffix)
-            return L"a moved-aside file the program does not name so";
+            return L"un fichier mis de c\u00F4t\u00E9 que le programme ne nomme pas ainsi";
         journal.files.push_back({path, kind == "replace"});
         return L"";
     }
@@ -66,7 +66,7 @@ std::wstring readLine(const std::string& line, Journal& journal) {
         journal.values.push_back({wide[1], wide[2], std::nullopt});
         return L"";
     }
-    return L"a line the program does not write";
+    return L"une ligne que le programme n'\u00E9crit pas";
 }
 
 }  // namespace
@@ -120,7 +120,7 @@ ParsedJournal parseJournal(const std::string& text) {
             parsed.state = JournalText::CutShort;
             return parsed;
         }
-        parsed.reason = L"not a journal of the program";
+        parsed.reason = L"ce n'est pas un journal du programme";
         return parsed;
     }
     std::size_t number = 1;
@@ -134,7 +134,7 @@ ParsedJournal parseJournal(const std::string& text) {
         if (line == kEndLine) {
             if (lines.peek() != std::char_traits<char>::eof()) break;
             if (parsed.journal.runId.empty()) {
-                parsed.reason = L"no run named";
+                parsed.reason = L"aucune ex\u00E9cution nomm\u00E9e";
                 return parsed;
             }
             parsed.state = JournalText::Whole;
@@ -142,7 +142,7 @@ ParsedJournal parseJournal(const std::string& text) {
         }
         const std::wstring problem = readLine(line, parsed.journal);
         if (!problem.empty()) {
-            parsed.reason = L"line " + std::to_wstring(number) + L": " + problem;
+            parsed.reason = L"ligne " + std::to_wstring(number) + L" : " + problem;
             parsed.journal = {};
             return parsed;
         }
@@ -151,7 +151,7 @@ ParsedJournal parseJournal(const std::string& text) {
         parsed.state = JournalText::CutShort;
         return parsed;
     }
-    parsed.reason = L"text after the end";
+    parsed.reason = L"du texte apr\u00E8s la fin";
     parsed.journal = {};
     return parsed;
 }

@@ -105,17 +105,17 @@ void checkPlaces(StagingFiles& files, const std::wstring& root, const std::wstri
     };
     for (const std::wstring& folder : journal.folders) {
         if (!inside(parentRelative(folder)) || !inside(folder))
-            throw RejectedJournal(journalPath, L"a folder outside the installation: " + folder);
+            throw RejectedJournal(journalPath, L"un dossier hors de l'installation : " + folder);
         if (files.kindOf(joinPath(root, folder)) == NodeKind::Other)
-            throw RejectedJournal(journalPath, L"a link where a folder was created: " + folder);
+            throw RejectedJournal(journalPath, L"un lien \u00E0 la place d'un dossier cr\u00E9\u00E9 : " + folder);
     }
     for (const JournalFile& file : journal.files) {
         if (!inside(parentRelative(file.relative)))
-            throw RejectedJournal(journalPath, L"a file outside the installation: " + file.relative);
+            throw RejectedJournal(journalPath, L"un fichier hors de l'installation : " + file.relative);
         for (const std::wstring& path : {joinPath(root, file.relative), stagedPath(root, file), asidePath(root, file)}) {
             const NodeKind kind = files.kindOf(path);
             if (kind == NodeKind::Folder || kind == NodeKind::Other)
-                throw RejectedJournal(journalPath, L"no file where the journal names one: " + path);
+                throw RejectedJournal(journalPath, L"pas de fichier l\u00E0 o\u00F9 le journal en nomme un : " + path);
         }
     }
 }
@@ -236,18 +236,18 @@ Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry,
         const std::wstring path = joinPath(root, final ? kFinalJournalName : kJournalName);
         const NodeKind kind = files.kindOf(path);
         if (kind == NodeKind::Missing) continue;
-        if (kind != NodeKind::File) throw RejectedJournal(path, L"not a file");
+        if (kind != NodeKind::File) throw RejectedJournal(path, L"ce n'est pas un fichier");
         std::optional<std::string> text;
         try {
             text = files.readFile(path);
         } catch (const std::exception&) {
-            throw RejectedJournal(path, L"it cannot be read");
+            throw RejectedJournal(path, L"il ne peut pas \u00EAtre lu");
         }
         if (!text) continue;
         const ParsedJournal parsed = parseJournal(*text);
         if (parsed.state == JournalText::Rejected) throw RejectedJournal(path, parsed.reason);
         if (parsed.state == JournalText::CutShort && final)
-            throw RejectedJournal(path, L"a final journal cut short");
+            throw RejectedJournal(path, L"un journal final incomplet");
         if (parsed.state == JournalText::Whole) {
             checkPlaces(files, root, path, parsed.journal);
             if (final) {
