@@ -302,6 +302,24 @@ TEST_F(UpdateRunTest, EntryLeavingTheFoldersRefusesTheWholeUpdateBeforeAnyCopy) 
     }
 }
 
+TEST_F(UpdateRunTest, UpdateFolderInsideTheInstallationIsRefusedAndKept) {
+    // The registry names the folder that holds the update folder: the cleanup would delete installed files.
+    writeFile(run.windowsFolder / "Tamreg.reg",
+              "[Kelvane]\r\nPath=" + run.root.path().string() + "\r\nVersion=2.0\r\n");
+    run.writeList(std::wstring(L"kelvane.exe\r\naide.txt\r\n#3.1\r\n"));
+    const std::vector<std::string> shipped = run.filesInUpdateFolder();
+
+    EXPECT_EQ(run.run(), 3);
+
+    const BoxMessage refusal = updateInsideInstallationMessage();
+    EXPECT_EQ(run.runtime.messages,
+              (std::vector<ShownMessage>{confirmation(kDefaultTitle),
+                                         {refusal.text, refusal.title, refusal.style}}));
+    EXPECT_EQ(run.filesInUpdateFolder(), shipped) << "the update folder is kept whole";
+    EXPECT_TRUE(run.runtime.copies.empty());
+    EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
+}
+
 TEST_F(UpdateRunTest, ReplacedFileKeepsItsInstalledSpelling) {
     run.addUpdateFile("KELVANE.EXE", "new program");
     run.addUpdateFile("MODULES/CALCUL.DLL", "calcul");
