@@ -59,7 +59,8 @@ void RuntimeStagingFiles::removeFolder(const std::wstring& path) { m_runtime.rem
 
 void RuntimeStagingFiles::removeFile(const std::wstring& path) { m_runtime.removeOwnFile(path); }
 
-std::optional<std::wstring> ProductRegistryValues::read(const std::wstring& section, const std::wstring& key) {
+std::optional<std::wstring> ProductRegistryValues::read(const std::wstring& section,
+                                                        const std::wstring& key) {
     return readRegistryValue(section, key);
 }
 

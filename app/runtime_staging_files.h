@@ -16,7 +16,8 @@ class RuntimeStagingFiles final : public StagingFiles {
     std::wstring spell(const std::wstring& path) override;
     std::wstring realPath(const std::wstring& path) override;
     bool nameFits(const std::wstring& name) override;
-    void copyFile(const std::wstring& source, const std::wstring& installed, const std::wstring& staged) override;
+    void copyFile(const std::wstring& source, const std::wstring& installed,
+                  const std::wstring& staged) override;
     void writeFile(const std::wstring& path, const std::string& bytes) override;
     std::optional<std::string> readFile(const std::wstring& path) override;
     void flushFiles(const std::vector<std::wstring>& paths) override;

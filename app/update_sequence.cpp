@@ -6,9 +6,9 @@
 
 #include "app/cleanup.h"
 #include "app/failure_exit.h"
+#include "app/seal_gate.h"
 #include "app/update_start.h"
 #include "platform/failure.h"
-#include "app/seal_gate.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
@@ -129,24 +129,29 @@ BoxMessage notInstalledMessage() {
 }
 
 BoxMessage installationLockedMessage() {
-    return {L"Une autre mise \u00E0 jour de Kelvane est en cours sur cette machine. Veuillez attendre "
-            L"qu'elle se termine, puis relancer celle-ci.",
-            L"Mise \u00E0 jour de Kelvane en cours", box::kExclamation};
+    return {
+        L"Une autre mise \u00E0 jour de Kelvane est en cours sur cette machine. Veuillez attendre "
+        L"qu'elle se termine, puis relancer celle-ci.",
+        L"Mise \u00E0 jour de Kelvane en cours", box::kExclamation};
 }
 
 BoxMessage rejectedJournalMessage(const std::wstring& path, const std::wstring& reason) {
-    return {L"L'installation de Kelvane contient le journal d'une mise \u00E0 jour pr\u00E9c\u00E9dente que "
-            L"le programme ne peut pas reprendre : " + path + L" (" + reason + L"). Rien n'a \u00E9t\u00E9 "
+    return {
+        L"L'installation de Kelvane contient le journal d'une mise \u00E0 jour pr\u00E9c\u00E9dente que "
+        L"le programme ne peut pas reprendre : " +
+            path + L" (" + reason +
+            L"). Rien n'a \u00E9t\u00E9 "
             L"modifi\u00E9. Veuillez examiner ce fichier et les fichiers qu'il nomme, puis le retirer de "
             L"l'installation avant de relancer la mise \u00E0 jour.",
-            L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
 }
 
 BoxMessage updateInsideInstallationMessage() {
-    return {L"Cette mise \u00E0 jour se trouve dans le dossier d'installation de Kelvane, ou le contient : "
-            L"elle n'a pas \u00E9t\u00E9 appliqu\u00E9e et rien n'a \u00E9t\u00E9 modifi\u00E9. Veuillez "
-            L"copier la mise \u00E0 jour dans un dossier \u00E0 part, puis la relancer depuis ce dossier.",
-            L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+    return {
+        L"Cette mise \u00E0 jour se trouve dans le dossier d'installation de Kelvane, ou le contient : "
+        L"elle n'a pas \u00E9t\u00E9 appliqu\u00E9e et rien n'a \u00E9t\u00E9 modifi\u00E9. Veuillez "
+        L"copier la mise \u00E0 jour dans un dossier \u00E0 part, puis la relancer depuis ce dossier.",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
 }
 
 void runPreCopyTests(std::wstring& entry, Directives& directives) {

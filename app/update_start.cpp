@@ -37,7 +37,8 @@ void takeInstallation(Session& session) {
     } catch (const RejectedJournal& journal) {
         stopKeepingUpdate(session, rejectedJournalMessage(journal.path(), journal.reason()));
     }
-    if (recovery == Recovery::RolledBack) runtime.messageBox(kRecoveredText, box::kInformation, kRecoveredTitle);
+    if (recovery == Recovery::RolledBack)
+        runtime.messageBox(kRecoveredText, box::kInformation, kRecoveredTitle);
 }
 
 /// Decides everything the update will touch and writes it in the journal, before anything is staged.
@@ -50,8 +51,9 @@ void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
     UpdatePlan plan = makeUpdatePlan(*state.files, input);
     if (plan.keepsUpdateFolder()) stopKeepingUpdate(session, updateInsideInstallationMessage());
     if (!plan.accepted()) throw Failure("the update's plan refuses an entry");
-    state.update = std::make_unique<StagedUpdate>(*state.files, *state.registry, std::move(plan),
-                                                  [&runtime](const std::wstring& event) { runtime.logEvent(event); });
+    state.update =
+        std::make_unique<StagedUpdate>(*state.files, *state.registry, std::move(plan),
+                                       [&runtime](const std::wstring& event) { runtime.logEvent(event); });
     state.update->begin();
 }
 

@@ -138,7 +138,9 @@ EntryReader& FileRuntime::openFile(FileNumber number) {
 
 EntryType FileRuntime::entryKind(const std::wstring& path) { return entryTypeNoFollow(literalPath(path)); }
 
-std::wstring FileRuntime::realPath(const std::wstring& path) { return programPath(realLocation(mapPath(path))); }
+std::wstring FileRuntime::realPath(const std::wstring& path) {
+    return programPath(realLocation(mapPath(path)));
+}
 
 bool FileRuntime::nameFits(const std::wstring& name) { return nameFitsSystem(name); }
 

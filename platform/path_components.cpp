@@ -1,5 +1,4 @@
 #include "platform/path_mapping.h"
-
 #include "platform/text_codec.h"
 
 namespace setup {

@@ -52,7 +52,8 @@ std::wstring readLine(const std::string& line, Journal& journal) {
         const std::size_t last = path.find_last_of(L'/');
         if (isOwnFileName(last == std::wstring::npos ? path : path.substr(last + 1)))
             return L"un fichier nomm\u00E9 comme les fichiers du programme";
-        if (wide[2] != path + kStagedSuffix) return L"une copie pr\u00E9par\u00E9e que le programme ne nomme pas ainsi";
+        if (wide[2] != path + kStagedSuffix)
+            return L"une copie pr\u00E9par\u00E9e que le programme ne nomme pas ainsi";
         if (kind == "replace" && wide[3] != path + kAsideSuffix)
             return L"un fichier mis de c\u00F4t\u00E9 que le programme ne nomme pas ainsi";
         journal.files.push_back({path, kind == "replace"});

@@ -19,7 +19,8 @@ std::wstring normalised(const std::wstring& path) {
 }  // namespace
 
 bool endsWith(const std::wstring& text, const std::wstring& suffix) {
-    return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() > suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 std::wstring withoutTrailingSeparators(std::wstring path) {

@@ -43,7 +43,8 @@ std::wstring asidePath(const std::wstring& root, const JournalFile& file) {
 
 /// The folders whose entries a journal's files and folders change, the installation's top included, as
 /// far as they exist.
-std::vector<std::wstring> touchedFolders(StagingFiles& files, const std::wstring& root, const Journal& journal) {
+std::vector<std::wstring> touchedFolders(StagingFiles& files, const std::wstring& root,
+                                         const Journal& journal) {
     std::vector<std::wstring> relatives{L""};
     for (const JournalFile& file : journal.files) relatives.push_back(parentRelative(file.relative));
     for (const std::wstring& folder : journal.folders) relatives.push_back(parentRelative(folder));
@@ -60,13 +61,15 @@ std::vector<std::wstring> touchedFolders(StagingFiles& files, const std::wstring
 /// Puts back everything `journal` names below `root` and in the registry, and makes it durable. Each
 /// step looks at what is there, so running it again after an interruption is safe. Throws Failure when
 /// a file cannot be put back.
-void rollBack(StagingFiles& files, RegistryValues& registry, const std::wstring& root, const Journal& journal) {
+void rollBack(StagingFiles& files, RegistryValues& registry, const std::wstring& root,
+              const Journal& journal) {
     for (auto file = journal.files.rbegin(); file != journal.files.rend(); ++file) {
         const std::wstring target = joinPath(root, file->relative);
         const std::wstring staged = stagedPath(root, *file);
         const bool stagedThere = files.kindOf(staged) == NodeKind::File;
         if (file->replacing) {
-            if (files.kindOf(asidePath(root, *file)) == NodeKind::File) files.rename(asidePath(root, *file), target);
+            if (files.kindOf(asidePath(root, *file)) == NodeKind::File)
+                files.rename(asidePath(root, *file), target);
         } else if (!stagedThere && files.kindOf(target) == NodeKind::File) {
             // A new file whose staged copy is gone was renamed into place: it goes.
             files.removeFile(target);
@@ -107,15 +110,18 @@ void checkPlaces(StagingFiles& files, const std::wstring& root, const std::wstri
         if (!inside(parentRelative(folder)) || !inside(folder))
             throw RejectedJournal(journalPath, L"un dossier hors de l'installation : " + folder);
         if (files.kindOf(joinPath(root, folder)) == NodeKind::Other)
-            throw RejectedJournal(journalPath, L"un lien \u00E0 la place d'un dossier cr\u00E9\u00E9 : " + folder);
+            throw RejectedJournal(journalPath,
+                                  L"un lien \u00E0 la place d'un dossier cr\u00E9\u00E9 : " + folder);
     }
     for (const JournalFile& file : journal.files) {
         if (!inside(parentRelative(file.relative)))
             throw RejectedJournal(journalPath, L"un fichier hors de l'installation : " + file.relative);
-        for (const std::wstring& path : {joinPath(root, file.relative), stagedPath(root, file), asidePath(root, file)}) {
+        for (const std::wstring& path :
+             {joinPath(root, file.relative), stagedPath(root, file), asidePath(root, file)}) {
             const NodeKind kind = files.kindOf(path);
             if (kind == NodeKind::Folder || kind == NodeKind::Other)
-                throw RejectedJournal(journalPath, L"pas de fichier l\u00E0 o\u00F9 le journal en nomme un : " + path);
+                throw RejectedJournal(journalPath,
+                                      L"pas de fichier l\u00E0 o\u00F9 le journal en nomme un : " + path);
         }
     }
 }
@@ -132,10 +138,12 @@ void StagedUpdate::begin() {
     m_journal.folders = m_plan.folders;
     for (const PlannedFile& file : m_plan.files) m_journal.files.push_back({file.relative, file.replacing});
     for (const PlannedStamp& stamp : m_plan.stamps) {
-        const bool known = std::any_of(m_journal.values.begin(), m_journal.values.end(),
-                                       [&](const JournalValue& value) { return value.section == stamp.section; });
+        const bool known =
+            std::any_of(m_journal.values.begin(), m_journal.values.end(),
+                        [&](const JournalValue& value) { return value.section == stamp.section; });
         if (!known)
-            m_journal.values.push_back({stamp.section, kVersionKey, m_registry.read(stamp.section, kVersionKey)});
+            m_journal.values.push_back(
+                {stamp.section, kVersionKey, m_registry.read(stamp.section, kVersionKey)});
     }
     // From here an undo removes whatever part of the journal was written.
     m_phase = Phase::Staging;
@@ -180,7 +188,8 @@ void StagedUpdate::commit() {
     tell(m_log, L"Validation faite : " + std::to_wstring(m_journal.files.size()) + L" fichier(s) en place");
     for (const PlannedStamp& stamp : m_plan.stamps) {
         m_registry.write(stamp.section, kVersionKey, stamp.version);
-        tell(m_log, L"Version inscrite : " + stamp.section + L" en version \u00AB " + stamp.version + L" \u00BB");
+        tell(m_log,
+             L"Version inscrite : " + stamp.section + L" en version \u00AB " + stamp.version + L" \u00BB");
     }
     // The point of no return: once the journal's new name is durable the update stays applied.
     m_files.rename(joinPath(m_plan.root, kJournalName), joinPath(m_plan.root, kFinalJournalName));
@@ -228,8 +237,8 @@ void StagedUpdate::undo() {
     tell(m_log, L"Mise \u00E0 jour annul\u00E9e : l'installation est revenue \u00E0 son \u00E9tat d'avant");
 }
 
-Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry, const std::wstring& installDir,
-                                  const EngineLog& log) {
+Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry,
+                                  const std::wstring& installDir, const EngineLog& log) {
     const std::wstring root = withoutTrailingSeparators(files.spell(installDir));
     Recovery outcome = Recovery::None;
     for (const bool final : {false, true}) {
@@ -252,12 +261,14 @@ Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry,
             checkPlaces(files, root, path, parsed.journal);
             if (final) {
                 rollForward(files, root, parsed.journal);
-                tell(log, L"Fin d'une mise \u00E0 jour interrompue apr\u00E8s sa validation (ex\u00E9cution " +
-                              parsed.journal.runId + L")");
+                tell(log,
+                     L"Fin d'une mise \u00E0 jour interrompue apr\u00E8s sa validation (ex\u00E9cution " +
+                         parsed.journal.runId + L")");
                 outcome = Recovery::Completed;
             } else {
                 rollBack(files, registry, root, parsed.journal);
-                tell(log, L"Mise \u00E0 jour interrompue annul\u00E9e (ex\u00E9cution " + parsed.journal.runId + L")");
+                tell(log, L"Mise \u00E0 jour interrompue annul\u00E9e (ex\u00E9cution " +
+                              parsed.journal.runId + L")");
                 outcome = Recovery::RolledBack;
             }
             registry.removeTemporary(parsed.journal.process);

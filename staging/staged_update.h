@@ -90,7 +90,7 @@ enum class Recovery {
 /// Run at every start once the installation is locked: carries out a journal left by an interrupted run
 /// and acts on nothing else. Throws RejectedJournal (nothing changed) for a journal that fails a check,
 /// Failure when what it names cannot be put back.
-Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry, const std::wstring& installDir,
-                                  const EngineLog& log = {});
+Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry,
+                                  const std::wstring& installDir, const EngineLog& log = {});
 
 }  // namespace setup

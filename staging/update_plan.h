@@ -20,8 +20,8 @@ bool isOwnFileName(const std::wstring& name);
 
 /// One file of the installation the update writes.
 struct PlannedFile {
-    std::wstring source;    ///< the update's file it is copied from (the last entry that names it)
-    std::wstring relative;  ///< below the installation, "/" between components, as the file system spells it
+    std::wstring source;     ///< the update's file it is copied from (the last entry that names it)
+    std::wstring relative;   ///< below the installation, "/" between components, as the file system spells it
     bool replacing = false;  ///< an installed file is moved aside for it; false when it is new
     bool operator==(const PlannedFile&) const = default;
 };
@@ -35,13 +35,13 @@ struct PlannedStamp {
 
 /// Why the plan refuses the whole update.
 enum class RefusalReason {
-    OutsideUpdateFolder,   ///< the entry leads out of the update folder, by its text or through a link
-    OutsideInstallation,   ///< the entry leads out of the installation, by its text or through a link
-    InstallationItself,    ///< the entry names the installation folder itself
-    NotAFile,              ///< a folder, a link or a device stands where the file goes, or on its way
-    OwnFileName,           ///< the name is one the program keeps for its own files
-    ControlCharacter,      ///< a tab or line end in a name or a version, which the journal cannot hold
-    NameTooLong,           ///< the staged or moved-aside name would pass the system's limit for a name
+    OutsideUpdateFolder,       ///< the entry leads out of the update folder, by its text or through a link
+    OutsideInstallation,       ///< the entry leads out of the installation, by its text or through a link
+    InstallationItself,        ///< the entry names the installation folder itself
+    NotAFile,                  ///< a folder, a link or a device stands where the file goes, or on its way
+    OwnFileName,               ///< the name is one the program keeps for its own files
+    ControlCharacter,          ///< a tab or line end in a name or a version, which the journal cannot hold
+    NameTooLong,               ///< the staged or moved-aside name would pass the system's limit for a name
     UpdateInsideInstallation,  ///< the update folder and the installation hold one another
 };
 

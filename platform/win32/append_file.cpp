@@ -11,9 +11,9 @@ AppendFile::AppendFile(const std::wstring& path) {
     // FILE_APPEND_DATA without FILE_WRITE_DATA: the system puts every write at the end of the file as it
     // stands then, whoever else appends meanwhile. Others may read and append while the run goes on. Read
     // access lets the writes be serialised by a lock (see append).
-    const HANDLE handle = ::CreateFileW(systemPath(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = ::CreateFileW(
+        systemPath(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) throw Failure("Windows error " + std::to_string(::GetLastError()));
     m_handle = reinterpret_cast<std::intptr_t>(handle);
 }

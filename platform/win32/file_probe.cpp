@@ -110,7 +110,8 @@ std::filesystem::path realLocation(const std::filesystem::path& path) {
         while (existing.has_relative_path()) {
             const std::wstring resolved = finalPath(existing.wstring());
             if (!resolved.empty())
-                return missing.empty() ? std::filesystem::path(resolved) : std::filesystem::path(resolved) / missing;
+                return missing.empty() ? std::filesystem::path(resolved)
+                                       : std::filesystem::path(resolved) / missing;
             missing = missing.empty() ? existing.filename() : existing.filename() / missing;
             existing = existing.parent_path();
         }
@@ -139,10 +140,9 @@ std::filesystem::path spelledAsStored(const std::filesystem::path& path) {
             try {
                 // The name the open file goes by, as its folder stores it; a junction or link on the way
                 // would make it another name, which is then not taken.
-                const HANDLE handle = ::CreateFileW(systemPath(spelled + part).c_str(), FILE_READ_ATTRIBUTES,
-                                                    kShareAll, nullptr, OPEN_EXISTING,
-                                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                                    nullptr);
+                const HANDLE handle = ::CreateFileW(
+                    systemPath(spelled + part).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
                 if (handle == INVALID_HANDLE_VALUE) {
                     existing = false;
                 } else {
