@@ -204,7 +204,9 @@ UpdatePlan makeUpdatePlan(StagingFiles& files, const PlanInput& input) {
             }
             replacing = kind == NodeKind::File;
         }
-        const std::wstring key = foldedPath(relative);
+        // An installed file is known by its exact name (where names keep their case, `A.txt` and `a.txt`
+        // are two files); a new one by its letters alone.
+        const std::wstring key = replacing ? L"=" + relative : L"~" + foldedPath(relative);
         if (const auto known = byFoldedPath.find(key); known != byFoldedPath.end()) {
             plan.files[known->second].source = source;
             plan.entryFiles.push_back(known->second);

@@ -1,5 +1,5 @@
-// File names that Windows cannot hold ("|", spaces at the end of a name), which the cleanup must still
-// tell apart from the entries that name them.
+// File names that Windows cannot hold ("|", spaces at the end of a name, two names differing only by
+// letter case), which the update and the cleanup must still tell apart.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,6 +29,21 @@ TEST(CleanupAndExit, DeletesTheFilesThatFileEntriesAndStampsName) {
     EXPECT_EQ(run.filesInUpdateFolder(),
               (std::vector<std::string>{"  c.txt  ", "!Attention", ";Titre", "@kelvane.exe", "c.txt",
                                         "d.txt  ", ansi(L"\u00A71.0|2.0")}));
+}
+
+TEST(UpdateRun, TwoInstalledFilesDifferingByCaseAreUpdatedEachFromItsOwnEntry) {
+    UpdateRun run;
+    run.registerProduct("2.0");
+    run.addInstalledFile("A.txt", "old upper");
+    run.addInstalledFile("a.txt", "old lower");
+    run.addUpdateFile("A.txt", "new upper");
+    run.addUpdateFile("a.txt", "new lower");
+    run.writeList(std::wstring(L"A.txt\r\na.txt\r\n"));
+
+    EXPECT_EQ(run.run(), 0);
+
+    EXPECT_EQ(readFile(run.installation / "A.txt"), "new upper");
+    EXPECT_EQ(readFile(run.installation / "a.txt"), "new lower");
 }
 
 }  // namespace
