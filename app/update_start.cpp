@@ -15,6 +15,33 @@
 
 namespace setup {
 
+namespace {
+
+/// Why the plan refuses an entry, in the words of the run's log.
+std::wstring refusalReasonText(RefusalReason reason) {
+    switch (reason) {
+        case RefusalReason::OutsideUpdateFolder:
+            return L"m\u00E8ne hors du dossier de mise \u00E0 jour";
+        case RefusalReason::OutsideInstallation:
+            return L"m\u00E8ne hors de l'installation";
+        case RefusalReason::InstallationItself:
+            return L"d\u00E9signe l'installation elle-m\u00EAme";
+        case RefusalReason::NotAFile:
+            return L"trouve un dossier, un lien ou un fichier sp\u00E9cial \u00E0 la place du fichier";
+        case RefusalReason::OwnFileName:
+            return L"porte un nom r\u00E9serv\u00E9 aux fichiers du programme";
+        case RefusalReason::ControlCharacter:
+            return L"contient une tabulation ou un saut de ligne";
+        case RefusalReason::NameTooLong:
+            return L"a un nom trop long pour sa copie provisoire";
+        case RefusalReason::UpdateInsideInstallation:
+            break;
+    }
+    return L"le dossier de mise \u00E0 jour et l'installation se contiennent l'un l'autre";
+}
+
+}  // namespace
+
 [[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message) {
     session.state.exitStatus = ExitStatus::Failed;
     session.state.keepUpdateFolder = true;
@@ -45,10 +72,16 @@ void takeInstallation(Session& session) {
 void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
     Runtime& runtime = session.runtime;
     RunState& state = session.state;
+    // A progress window shown without the sequence's start (its own tests) works with the same services.
     if (!state.files) state.files = std::make_unique<RuntimeStagingFiles>(runtime);
     if (!state.registry) state.registry = std::make_unique<ProductRegistryValues>();
     PlanInput input{runtime.programDirectory(), state.InstallDir, std::move(fileEntries), state.stamps};
     UpdatePlan plan = makeUpdatePlan(*state.files, input);
+    for (const PlanRefusal& refusal : plan.refusals) {
+        const std::wstring entry = refusal.entry.empty() ? L"" : L"\u00AB " + refusal.entry + L" \u00BB ";
+        runtime.logEvent(L"Mise \u00E0 jour refus\u00E9e avant toute copie : " + entry +
+                         refusalReasonText(refusal.reason));
+    }
     if (plan.keepsUpdateFolder()) stopKeepingUpdate(session, updateInsideInstallationMessage());
     if (!plan.accepted()) throw Failure("the update's plan refuses an entry");
     state.update =

@@ -103,10 +103,12 @@ void ProgressForm::copyEntries() {
         // The last point where a cancel is answered: a Yes there ends the run with nothing changed.
         runtime.processPendingMessages();
     }
-    // Nothing in the installation has changed so far; the finished state is shown once the files and the
-    // versions are in place for good.
-    runtime.logEvent(L"Validation : les fichiers copi\u00E9s prennent la place des anciens");
-    if (state.update) state.update->commit();
+    // No installed file has changed so far; the finished state is shown once the files and the versions
+    // are in place for good.
+    if (state.update && !state.update->final()) {
+        runtime.logEvent(L"Validation : les fichiers copi\u00E9s prennent la place des anciens");
+        state.update->commit();
+    }
     // The finished window shows the whole bar and "100%", also when there was nothing to copy.
     m_controls.setBarWidth(static_cast<float>(m_controls.troughWidth()));
     m_controls.setPercentCaption(formatPercent(1.0f));

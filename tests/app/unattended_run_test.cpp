@@ -165,6 +165,17 @@ TEST_F(UnattendedRunTest, QuietFailureIsWrittenLoggedWithItsCauseAndPutBack) {
     EXPECT_EQ(run.snapshot(), before);
 }
 
+TEST_F(UnattendedRunTest, QuietRefusalOfThePlanIsLoggedWithTheEntryAndItsReason) {
+    run.addUpdateFile("notes.setup-old", "notes");
+    run.writeList(std::wstring(L"kelvane.exe\r\nnotes.setup-old\r\n"));
+    const InstallationState before = run.snapshot();
+    EXPECT_EQ(runAs(RunMode::Quiet), 3);
+    EXPECT_TRUE(
+        logged(L"Mise \u00E0 jour refus\u00E9e avant toute copie : \u00AB notes.setup-old \u00BB porte un "
+               L"nom r\u00E9serv\u00E9 aux fichiers du programme"));
+    EXPECT_EQ(run.snapshot(), before);
+}
+
 TEST_F(UnattendedRunTest, LoggedInteractiveRunRecordsThePersonsAnswer) {
     run.writeList(kList);
     run.runtime.answers = {box::kOk, box::kCancel};
