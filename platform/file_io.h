@@ -63,12 +63,6 @@ void removeEmptyFolder(const std::filesystem::path& path);
 /// True when anything, a symbolic link included, is at `path`. Never follows a link; never throws.
 bool existsNoFollow(const std::filesystem::path& path);
 
-/// The files (no folders) in `folder`, and in its subfolders when `recursive`, whose name `keep` accepts.
-/// Symbolic links to folders are not followed. A missing folder has none. Throws Failure when a folder
-/// cannot be read.
-std::vector<std::filesystem::path> findFiles(const std::filesystem::path& folder, bool recursive,
-                                             const std::function<bool(const std::wstring& name)>& keep);
-
 /// Removes the file at `path`; an absent file or a directory is a failure. A symbolic link is removed,
 /// never its target. Throws Failure.
 void removeFile(const std::filesystem::path& path);

@@ -115,14 +115,6 @@ void FileRuntime::removeFolder(const std::wstring& path) { removeEmptyFolder(lit
 
 bool FileRuntime::exists(const std::wstring& path) { return existsNoFollow(literalPath(path)); }
 
-std::vector<std::wstring> FileRuntime::findFiles(const std::wstring& folder, bool recursive,
-                                                 const std::function<bool(const std::wstring& name)>& keep) {
-    std::vector<std::wstring> found;
-    for (const auto& path : setup::findFiles(mapPath(folder), recursive, keep))
-        found.push_back(programPath(path));
-    return found;
-}
-
 void FileRuntime::closeAll() {
     m_open.clear();
     m_installationLock.reset();

@@ -43,8 +43,6 @@ class FileRuntime : public Runtime {
     EntryType entryKind(const std::wstring& path) override;
     std::wstring realPath(const std::wstring& path) override;
     bool nameFits(const std::wstring& name) override;
-    std::vector<std::wstring> findFiles(const std::wstring& folder, bool recursive,
-                                        const std::function<bool(const std::wstring& name)>& keep) override;
 
     /// Closes every open file number and gives up the installation's lock (its lock file goes), as the end of
     /// the program does.

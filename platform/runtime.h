@@ -86,11 +86,6 @@ class Runtime {
     virtual bool nameFits(const std::wstring& name) = 0;
     /// True when anything, a link included, is at `path`; never follows a link and never fails.
     virtual bool exists(const std::wstring& path) = 0;
-    /// The files in `folder` (and below it when `recursive`, never through a link) whose name `keep`
-    /// accepts; none for a missing folder.
-    virtual std::vector<std::wstring> findFiles(
-        const std::wstring& folder, bool recursive,
-        const std::function<bool(const std::wstring& name)>& keep) = 0;
 
     /// Takes the exclusive lock that keeps a second run off the installation `folder` until the program
     /// ends (the system releases it if the process dies). False when another process holds it. Throws

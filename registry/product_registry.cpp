@@ -78,6 +78,5 @@ std::optional<std::wstring> registryFolder() {
     return programPath(path->parent_path());
 }
 
-void restoreRegistryBytes(const std::string& bytes) { replaceFileAtomically(registryPlace(), bytes); }
 
 }  // namespace setup

@@ -38,7 +38,4 @@ std::optional<std::string> readRegistryBytes();
 /// The folder that holds the product registry, as a program path; nullopt when it has no place.
 std::optional<std::wstring> registryFolder();
 
-/// Puts `bytes` back as the whole product registry, atomically. Throws Failure.
-void restoreRegistryBytes(const std::string& bytes);
-
 }  // namespace setup

@@ -63,10 +63,6 @@ class UnattendedRuntime final : public Runtime {
     EntryType entryKind(const std::wstring& path) override { return m_inner.entryKind(path); }
     std::wstring realPath(const std::wstring& path) override { return m_inner.realPath(path); }
     bool nameFits(const std::wstring& name) override { return m_inner.nameFits(name); }
-    std::vector<std::wstring> findFiles(const std::wstring& folder, bool recursive,
-                                        const std::function<bool(const std::wstring& name)>& keep) override {
-        return m_inner.findFiles(folder, recursive, keep);
-    }
     bool lockInstallation(const std::wstring& folder) override { return m_inner.lockInstallation(folder); }
 
     /// Appends the event to the log, when there is one.

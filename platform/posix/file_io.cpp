@@ -291,27 +291,6 @@ bool existsNoFollow(const fs::path& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::vector<fs::path> findFiles(const fs::path& folder, bool recursive,
-                                const std::function<bool(const std::wstring& name)>& keep) {
-    std::vector<fs::path> found;
-    if (!existsNoFollow(folder)) return found;
-    auto visit = [&](const fs::directory_entry& entry) {
-        std::error_code error;
-        if (entry.symlink_status(error).type() == fs::file_type::directory || error) return;
-        if (keep(fromUtf8(entry.path().filename().string()))) found.push_back(entry.path());
-    };
-    std::error_code error;
-    if (recursive) {
-        fs::recursive_directory_iterator it(folder, error);
-        for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) visit(*it);
-    } else {
-        fs::directory_iterator it(folder, error);
-        for (; !error && it != fs::directory_iterator(); it.increment(error)) visit(*it);
-    }
-    if (error) fail("cannot list the folder", folder, error.value());
-    return found;
-}
-
 void removeFile(const fs::path& path) {
     const fs::path& mapped = path;
     struct stat st {};

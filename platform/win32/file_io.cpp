@@ -213,37 +213,6 @@ HANDLE openForFlush(const std::wstring& target, const fs::path& shown) {
     return handle;
 }
 
-/// Lists `directory` (in extended form) into `found`, descending into subfolders when `recursive` but
-/// never into a link or junction. `shown` is the folder as the caller named it; the files found are named
-/// below it. A missing top folder has no files.
-void listFiles(const std::wstring& directory, const fs::path& shown, bool recursive, bool top,
-               const std::function<bool(const std::wstring& name)>& keep, std::vector<fs::path>& found) {
-    WIN32_FIND_DATAW entry{};
-    HANDLE search = ::FindFirstFileExW((directory + L"\\*").c_str(), FindExInfoBasic, &entry,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        if (top && isMissing(error)) return;
-        fail("cannot list the folder", shown, error);
-    }
-    std::vector<std::wstring> folders;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            if (recursive && (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-                folders.push_back(name);
-        } else if (keep(name)) {
-            found.push_back(shown / name);
-        }
-    } while (::FindNextFileW(search, &entry));
-    const DWORD error = ::GetLastError();
-    ::FindClose(search);
-    if (error != ERROR_NO_MORE_FILES) fail("cannot list the folder", shown, error);
-    for (const std::wstring& name : folders)
-        listFiles(directory + L"\\" + name, shown / name, recursive, false, keep, found);
-}
-
 }  // namespace
 
 std::string readWholeFile(const fs::path& path) {
@@ -387,13 +356,6 @@ bool existsNoFollow(const fs::path& path) {
     } catch (const Failure&) {
         return false;
     }
-}
-
-std::vector<fs::path> findFiles(const fs::path& folder, bool recursive,
-                                const std::function<bool(const std::wstring& name)>& keep) {
-    std::vector<fs::path> found;
-    listFiles(systemPath(folder), folder, recursive, true, keep, found);
-    return found;
 }
 
 void removeFile(const fs::path& path) {

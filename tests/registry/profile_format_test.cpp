@@ -176,6 +176,46 @@ INSTANTIATE_TEST_SUITE_P(
                   "[A]\rx=1\n[S]\r\na=1\nk=v\r\n\rb"}),
     [](const ::testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
 
+struct RemoveCase {
+    const char* name;
+    std::string content;
+    std::string section;
+    std::string key;
+    std::string expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const RemoveCase& row) { return out << row.name; }
+
+class WithoutProfileValue : public ::testing::TestWithParam<RemoveCase> {};
+
+TEST_P(WithoutProfileValue, RemovesTheKeyAndKeepsEveryOtherByte) {
+    const RemoveCase& row = GetParam();
+    const std::string removed = withoutProfileValue(row.content, row.section, row.key);
+    EXPECT_EQ(removed, row.expected);
+    EXPECT_EQ(findProfileValue(removed, row.section, row.key), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, WithoutProfileValue,
+    ::testing::Values(
+        RemoveCase{
+            "KeyAmongCommentsAndOtherKeys", kCommented, "Kelvane", "Version",
+            "; product registry\r\n\r\n[Other]\r\nPath=D:\\Other\r\n\r\n[Kelvane]\r\n"
+            "  Path = C:\\Kelvane  \r\n# not a comment\r\n; trailing comment\r\n\r\n[Last]\r\nx=1\r\n"},
+        RemoveCase{"SectionLeftEmptyGoesWithIt", "[A]\r\nx=1\r\n[Outils]\r\nVersion=1.5\r\n", "Outils",
+                   "Version", "[A]\r\nx=1\r\n"},
+        RemoveCase{"NamesInOtherLettersAndBlanks", "[kelvane]\r\n  VERSION = 2\r\nPath=x\r\n", " Kelvane ",
+                   "Version", "[kelvane]\r\nPath=x\r\n"},
+        RemoveCase{"AbsentKeyChangesNothing", kCommented, "Kelvane", "Missing", kCommented},
+        RemoveCase{"AbsentSectionChangesNothing", kCommented, "Missing", "Version", kCommented}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WithoutProfileValue, UndoesTheStampOfANewProductByteForByte) {
+    const std::string before = "[Kelvane]\r\nPath=C:\\K\r\nVersion=2.0\r\n";
+    EXPECT_EQ(withoutProfileValue(withProfileValue(before, "Outils", "Version", "1.5"), "Outils", "Version"),
+              before);
+}
+
 TEST(WithProfileValueRobustness, HugeLineAndNoLineEndsLoseNothing) {
     const std::string huge(100000, 'z');
     const std::string content = "[S]\r\n" + huge + "\r\na=1";

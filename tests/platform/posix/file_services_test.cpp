@@ -146,24 +146,5 @@ TEST_F(FileRuntimeTest, ResolvesAPathToTheSpellingOnDisk) {
               fromUtf8((m_dir / "install" / "New.txt").string()));
 }
 
-TEST_F(FileRuntimeTest, FindsFilesByNameWithoutFollowingLinksOut) {
-    writeFile(m_dir / "install" / "a.old", "");
-    writeFile(m_dir / "install" / "sub" / "b.old", "");
-    writeFile(m_dir / "install" / "c.txt", "");
-    writeFile(m_dir / "outside" / "d.old", "");
-    fs::create_directory_symlink(m_dir / "outside", m_dir / "install" / "link");
-    fs::create_symlink(m_dir / "nowhere", m_dir / "install" / "dangling.old");
-    const auto old = [](const std::wstring& name) { return name.ends_with(L".old"); };
-    std::set<std::wstring> deep;
-    for (const auto& path : m_runtime.findFiles(at(L"install"), true, old)) deep.insert(path);
-    const auto onDisk = [&](const fs::path& relative) { return fromUtf8((m_dir / relative).string()); };
-    EXPECT_EQ(deep, (std::set<std::wstring>{onDisk("install/a.old"), onDisk("install/dangling.old"),
-                                            onDisk("install/sub/b.old")}));
-    EXPECT_EQ(m_runtime.findFiles(at(L"install"), false, old).size(), 2u);
-    EXPECT_TRUE(m_runtime.findFiles(at(L"missing"), true, old).empty());
-    EXPECT_TRUE(m_runtime.exists(at(L"install\\dangling.old")));
-    EXPECT_FALSE(m_runtime.exists(at(L"install\\none")));
-}
-
 }  // namespace
 }  // namespace setup::test
