@@ -23,6 +23,7 @@
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/windows.h"
+#include "unattended/quiet_windows.h"
 
 namespace {
 
@@ -48,19 +49,6 @@ class HeadlessRuntime final : public FileRuntime {
         std::fflush(stderr);
         std::_Exit(exitStatus);
     }
-};
-
-class NoMainWindow final : public MainWindow {
-  public:
-    std::wstring caption() const override { return m_caption; }
-    void setCaption(const std::wstring& caption) override { m_caption = caption; }
-    void maximise() override {}
-    void show() override {}
-    void PaintBackdrop() override {}
-    void unload() override {}
-
-  private:
-    std::wstring m_caption;
 };
 
 /// The progress window without a screen: loads, activates once, then presses "&Terminer".
@@ -109,7 +97,7 @@ int main(int argc, char* argv[]) {
     }
     HeadlessRuntime runtime(fromUtf8(argv[1]));
     RunState state;
-    NoMainWindow form1;
+    QuietMainWindow form1;
     NoProgressWindow form2;
     Session session{runtime, state, form1, form2};
     form2.attach(session);

@@ -11,22 +11,22 @@ bool inEmptyInstallation(const std::wstring& path) { return isSameOrInside(path,
 }  // namespace
 
 NodeKind EmptyInstallationFiles::kindOf(const std::wstring& path) {
-    if (!inEmptyInstallation(path)) return m_real.kindOf(path);
+    if (!inEmptyInstallation(path)) return ReadOnlyStagingFiles::kindOf(path);
     return withoutTrailingSeparators(path) == kEmptyInstallation ? NodeKind::Folder : NodeKind::Missing;
 }
 
 std::wstring EmptyInstallationFiles::spell(const std::wstring& path) {
     // Nothing below the installation exists, so every name is spelled as given.
-    return inEmptyInstallation(path) ? path : m_real.spell(path);
+    return inEmptyInstallation(path) ? path : ReadOnlyStagingFiles::spell(path);
 }
 
 std::wstring EmptyInstallationFiles::realPath(const std::wstring& path) {
-    return inEmptyInstallation(path) ? path : m_real.realPath(path);
+    return inEmptyInstallation(path) ? path : ReadOnlyStagingFiles::realPath(path);
 }
 
 std::optional<std::string> EmptyInstallationFiles::readFile(const std::wstring& path) {
     if (inEmptyInstallation(path)) return std::nullopt;
-    return m_real.readFile(path);
+    return ReadOnlyStagingFiles::readFile(path);
 }
 
 }  // namespace setup::check

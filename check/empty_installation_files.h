@@ -20,26 +20,14 @@ inline constexpr const wchar_t* kEmptyInstallation = L"<installation>";
 /// The update engine's file services with kEmptyInstallation standing in for the installation: what the
 /// plan decides on it, every installation would decide. Everything else (the update folder) is read from
 /// the file system through the program's own runtime, and nothing is written anywhere.
-class EmptyInstallationFiles final : public StagingFiles {
+class EmptyInstallationFiles final : public ReadOnlyStagingFiles {
   public:
-    explicit EmptyInstallationFiles(Runtime& runtime) : m_real(runtime) {}
+    using ReadOnlyStagingFiles::ReadOnlyStagingFiles;
 
     NodeKind kindOf(const std::wstring& path) override;
     std::wstring spell(const std::wstring& path) override;
     std::wstring realPath(const std::wstring& path) override;
-    bool nameFits(const std::wstring& name) override { return m_real.nameFits(name); }
     std::optional<std::string> readFile(const std::wstring& path) override;
-    void copyFile(const std::wstring&, const std::wstring&, const std::wstring&) override {}
-    void writeFile(const std::wstring&, const std::string&) override {}
-    void flushFiles(const std::vector<std::wstring>&) override {}
-    void flushFolders(const std::vector<std::wstring>&) override {}
-    void rename(const std::wstring&, const std::wstring&) override {}
-    void createFolder(const std::wstring&) override {}
-    void removeFolder(const std::wstring&) override {}
-    void removeFile(const std::wstring&) override {}
-
-  private:
-    ReadOnlyStagingFiles m_real;
 };
 
 }  // namespace setup::check

@@ -14,7 +14,7 @@ namespace setup::check {
 
 /// The update engine's file services for a dry run: what the engine reads comes from the installation
 /// through the program's own runtime, and every change it asks for is left unmade.
-class ReadOnlyStagingFiles final : public StagingFiles {
+class ReadOnlyStagingFiles : public StagingFiles {
   public:
     explicit ReadOnlyStagingFiles(Runtime& runtime) : m_reading(runtime) {}
 

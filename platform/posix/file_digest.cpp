@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/posix/descriptor.h"
 
 namespace setup {
 
@@ -18,21 +19,6 @@ namespace {
 
 // Large enough that the system calls cost nothing beside the hashing, small enough to stay in cache.
 constexpr std::size_t kBlockSize = 1024 * 1024;
-
-/// Closes a descriptor when the scope ends, whichever way it ends.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 [[noreturn]] void fail(const std::string& what, const std::filesystem::path& path, int error) {
     throw Failure(what + " " + path.string() + ": " + std::strerror(error));

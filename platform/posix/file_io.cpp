@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "platform/failure.h"
+#include "platform/posix/descriptor.h"
 #include "platform/text_codec.h"
 
 namespace setup {
@@ -24,27 +25,6 @@ namespace fs = std::filesystem;
 [[noreturn]] void fail(const std::string& what, const fs::path& path, int error) {
     throw Failure(what + " " + path.string() + ": " + std::strerror(error));
 }
-
-/// Closes a descriptor when it goes out of scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    /// Closes now and reports the error of the close (0 when it succeeded).
-    int release() {
-        const int result = ::close(m_fd) == 0 ? 0 : errno;
-        m_fd = -1;
-        return result;
-    }
-
-  private:
-    int m_fd;
-};
 
 /// Opens `path` for reading only when it is a regular file; a FIFO or device never blocks the open.
 int openRegularForReading(const fs::path& path, struct stat& st) {
