@@ -9,6 +9,7 @@
 #include "run/session.h"
 #include "run/update_list.h"
 #include "run/windows.h"
+#include "staging/update_plan.h"
 
 namespace setup {
 
@@ -21,6 +22,17 @@ void ignoringFailure(Step&& step) {
         step();
     } catch (const std::exception&) {
     }
+}
+
+/// Deletes the update's file `name`, given below the update folder, through the folder the run holds: a
+/// link on the way is never followed (a link the folder's own links lead to inside it is resolved once,
+/// as the plan resolves it), and a link at the name itself is removed, never its target.
+void deleteFromUpdateFolder(Runtime& runtime, const std::wstring& name) {
+    FileServices& files = runtime.files();
+    std::wstring directory = runtime.programDirectory();
+    const std::wstring spelled = files.spell(WithTrailingBackslash(directory) + name);
+    const std::size_t last = spelled.find_last_of(L"\\/");
+    files.removeFile(joinPath(files.realPath(spelled.substr(0, last)), spelled.substr(last + 1)));
 }
 
 /// A pass over the list deleting what its entries name, to the end of the list. The first read that
@@ -46,7 +58,7 @@ void deleteShippedFiles(Runtime& runtime, RunState& state) {
                 // Entries are plain names below the program directory; anything that leaves it, by its
                 // text or through a link, is never touched.
                 if (!resolvesInsideFolder(directory, state.CurrentLine, LastLink::Kept)) return;
-                runtime.deleteFile(WithTrailingBackslash(directory) + state.CurrentLine);
+                deleteFromUpdateFolder(runtime, state.CurrentLine);
                 runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : " + state.CurrentLine);
             });
         }
@@ -61,17 +73,19 @@ void CleanupAndExit(Session& session) {
     // Any end but a completed update puts the installation and the registry back first.
     if (session.state.update) session.state.update->undo();
     if (!session.state.keepUpdateFolder) {
+        ignoringFailure([&] { runtime.files().holdFolder(runtime.programDirectory()); });
         deleteShippedFiles(runtime, session.state);
         ignoringFailure([&] {
-            std::wstring directory = runtime.programDirectory();
-            runtime.deleteFile(WithTrailingBackslash(directory) + L"Setup.lst");
+            deleteFromUpdateFolder(runtime, L"Setup.lst");
             runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
         });
         // The seal goes with the list it vouches for; an update without one has none to delete.
         ignoringFailure([&] {
+            FileServices& files = runtime.files();
             std::wstring directory = runtime.programDirectory();
-            if (runtime.exists(runtime.resolvePath(WithTrailingBackslash(directory) + L"setup.sum")))
-                runtime.deleteFile(WithTrailingBackslash(directory) + L"setup.sum");
+            if (files.kindOf(files.spell(WithTrailingBackslash(directory) + L"setup.sum")) !=
+                NodeKind::Missing)
+                deleteFromUpdateFolder(runtime, L"setup.sum");
         });
     }
     if (session.state.keepUpdateFolder)

@@ -68,6 +68,8 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     RunState& state = session.state;
     MainWindow& form1 = session.form1;
 
+    // The update folder is held from the start: the cleanup deletes its files through it.
+    runtime.files().holdFolder(runtime.programDirectory());
     form1.setCaption(readCaption(runtime, state));
     runtime.logEvent(L"Liste : " + updateListPath(runtime) + L" ; titre : \u00AB " + form1.caption() +
                      L" \u00BB");

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/cleanup.h"
-#include "app/runtime_staging_files.h"
+#include "app/product_registry_values.h"
 #include "app/update_sequence.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
@@ -55,11 +55,12 @@ void takeInstallation(Session& session) {
     Runtime& runtime = session.runtime;
     RunState& state = session.state;
     if (!runtime.lockInstallation(state.InstallDir)) stopKeepingUpdate(session, installationLockedMessage());
-    state.files = std::make_unique<RuntimeStagingFiles>(runtime);
+    // From here on every change inside the installation is made through the folder opened now.
+    runtime.files().holdFolder(state.InstallDir);
     state.registry = std::make_unique<ProductRegistryValues>();
     Recovery recovery = Recovery::None;
     try {
-        recovery = recoverInterruptedUpdate(*state.files, *state.registry, state.InstallDir,
+        recovery = recoverInterruptedUpdate(runtime.files(), *state.registry, state.InstallDir,
                                             [&](const std::wstring& event) { runtime.logEvent(event); });
     } catch (const RejectedJournal& journal) {
         stopKeepingUpdate(session, rejectedJournalMessage(journal.path(), journal.reason()));
@@ -73,10 +74,11 @@ void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
     Runtime& runtime = session.runtime;
     RunState& state = session.state;
     // A progress window shown without the sequence's start (its own tests) works with the same services.
-    if (!state.files) state.files = std::make_unique<RuntimeStagingFiles>(runtime);
+    runtime.files().holdFolder(runtime.programDirectory());
+    runtime.files().holdFolder(state.InstallDir);
     if (!state.registry) state.registry = std::make_unique<ProductRegistryValues>();
     PlanInput input{runtime.programDirectory(), state.InstallDir, std::move(fileEntries), state.stamps};
-    UpdatePlan plan = makeUpdatePlan(*state.files, input);
+    UpdatePlan plan = makeUpdatePlan(runtime.files(), input);
     for (const PlanRefusal& refusal : plan.refusals) {
         const std::wstring entry = refusal.entry.empty() ? L"" : L"\u00AB " + refusal.entry + L" \u00BB ";
         runtime.logEvent(L"Mise \u00E0 jour refus\u00E9e avant toute copie : " + entry +
@@ -84,9 +86,12 @@ void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
     }
     if (plan.keepsUpdateFolder()) stopKeepingUpdate(session, updateInsideInstallationMessage());
     if (!plan.accepted()) throw Failure("the update's plan refuses an entry");
-    state.update =
-        std::make_unique<StagedUpdate>(*state.files, *state.registry, std::move(plan),
-                                       [&runtime](const std::wstring& event) { runtime.logEvent(event); });
+    state.update = std::make_unique<StagedUpdate>(
+        runtime.files(), *state.registry, std::move(plan),
+        [&runtime](const std::wstring& event) { runtime.logEvent(event); },
+        [&runtime](const std::wstring& source, const std::wstring& target, std::uint64_t bytes) {
+            runtime.fileStaged(source, target, bytes);
+        });
     state.update->begin();
 }
 

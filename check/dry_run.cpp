@@ -8,7 +8,6 @@
 #include <system_error>
 
 #include "app/failure_exit.h"
-#include "app/runtime_staging_files.h"
 #include "app/update_sequence.h"
 #include "check/list_plan.h"
 #include "check/plan_refusal_text.h"
@@ -17,12 +16,12 @@
 #include "platform/file_access.h"
 #include "platform/file_io.h"
 #include "platform/file_probe.h"
+#include "platform/file_services.h"
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
 #include "registry/profile_format.h"
-#include "staging/file_services.h"
 
 namespace setup::check {
 
@@ -88,9 +87,12 @@ CopyOutcome copyOutcome(const EntryPlan& entry, const std::wstring& updateFolder
 /// file entry and each version, at its line.
 void planCopies(const ListAnalysis& analysis, Runtime& runtime, DryRun& run) {
     const ListPlanInput list = listPlanInput(analysis.entries, runtime.programDirectory(), run.installDir);
-    RuntimeStagingFiles files(runtime);
+    FileServices& files = runtime.files();
     UpdatePlan plan;
     try {
+        // Held as setup holds them, so that the plan reads the installation as a run would.
+        files.holdFolder(runtime.programDirectory());
+        files.holdFolder(run.installDir);
         plan = makeUpdatePlan(files, list.input);
     } catch (const std::exception&) {
         run.failures.push_back(

@@ -10,6 +10,10 @@ bool inEmptyInstallation(const std::wstring& path) { return isSameOrInside(path,
 
 }  // namespace
 
+void EmptyInstallationFiles::holdFolder(const std::wstring& folder) {
+    if (!inEmptyInstallation(folder)) ReadOnlyStagingFiles::holdFolder(folder);
+}
+
 NodeKind EmptyInstallationFiles::kindOf(const std::wstring& path) {
     if (!inEmptyInstallation(path)) return ReadOnlyStagingFiles::kindOf(path);
     return withoutTrailingSeparators(path) == kEmptyInstallation ? NodeKind::Folder : NodeKind::Missing;
@@ -24,9 +28,9 @@ std::wstring EmptyInstallationFiles::realPath(const std::wstring& path) {
     return inEmptyInstallation(path) ? path : ReadOnlyStagingFiles::realPath(path);
 }
 
-std::optional<std::string> EmptyInstallationFiles::readFile(const std::wstring& path) {
+std::optional<std::string> EmptyInstallationFiles::readFile(const std::wstring& path, std::size_t limit) {
     if (inEmptyInstallation(path)) return std::nullopt;
-    return ReadOnlyStagingFiles::readFile(path);
+    return ReadOnlyStagingFiles::readFile(path, limit);
 }
 
 }  // namespace setup::check

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "check/read_only_staging.h"
-#include "staging/file_services.h"
+#include "platform/file_services.h"
 
 namespace setup {
 class Runtime;
@@ -24,10 +24,11 @@ class EmptyInstallationFiles final : public ReadOnlyStagingFiles {
   public:
     using ReadOnlyStagingFiles::ReadOnlyStagingFiles;
 
+    void holdFolder(const std::wstring& folder) override;
     NodeKind kindOf(const std::wstring& path) override;
     std::wstring spell(const std::wstring& path) override;
     std::wstring realPath(const std::wstring& path) override;
-    std::optional<std::string> readFile(const std::wstring& path) override;
+    std::optional<std::string> readFile(const std::wstring& path, std::size_t limit) override;
 };
 
 }  // namespace setup::check

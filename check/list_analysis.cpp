@@ -72,7 +72,6 @@ bool holdsUtf8(const std::wstring& text) {
     return false;
 }
 
-
 /// Follows the pre-copy and stamp passes without acting: records what each directive would be asked to
 /// do with the entry at hand, and what is wrong with its text.
 class PlanningDirectives final : public Directives {

@@ -14,6 +14,7 @@ PendingJournal pendingJournal(Runtime& runtime, const std::wstring& installDir) 
     ReadOnlyRegistryValues registry;
     PendingJournal pending;
     try {
+        files.holdFolder(installDir);
         const std::wstring root = withoutTrailingSeparators(files.spell(installDir));
         for (const wchar_t* name : {kJournalName, kFinalJournalName}) {
             const std::wstring path = joinPath(root, name);

@@ -49,6 +49,7 @@ void checkPlanRefusals(ListAnalysis& analysis, Runtime& runtime) {
     EmptyInstallationFiles files(runtime);
     UpdatePlan plan;
     try {
+        files.holdFolder(runtime.programDirectory());
         plan = makeUpdatePlan(files, list.input);
     } catch (const std::exception&) {
         // The update folder cannot be looked at; the copy's own findings tell what it cannot read.

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "staging/file_services.h"
+#include "platform/file_services.h"
 #include "staging/update_plan.h"
 
 namespace setup::check {

@@ -3,29 +3,30 @@
 #include <string>
 #include <vector>
 
-#include "app/runtime_staging_files.h"
-#include "staging/file_services.h"
-
-namespace setup {
-class Runtime;
-}
+#include "platform/file_services.h"
+#include "platform/runtime.h"
+#include "staging/registry_values.h"
 
 namespace setup::check {
 
 /// The update engine's file services for a dry run: what the engine reads comes from the installation
 /// through the program's own runtime, and every change it asks for is left unmade.
-class ReadOnlyStagingFiles : public StagingFiles {
+class ReadOnlyStagingFiles : public FileServices {
   public:
-    explicit ReadOnlyStagingFiles(Runtime& runtime) : m_reading(runtime) {}
+    explicit ReadOnlyStagingFiles(Runtime& runtime) : m_reading(runtime.files()) {}
 
+    /// Holding a folder changes nothing in it, and lets what is read there be read as a run reads it.
+    void holdFolder(const std::wstring& folder) override { m_reading.holdFolder(folder); }
     NodeKind kindOf(const std::wstring& path) override { return m_reading.kindOf(path); }
     std::wstring spell(const std::wstring& path) override { return m_reading.spell(path); }
     std::wstring realPath(const std::wstring& path) override { return m_reading.realPath(path); }
     bool nameFits(const std::wstring& name) override { return m_reading.nameFits(name); }
-    std::optional<std::string> readFile(const std::wstring& path) override {
-        return m_reading.readFile(path);
+    std::optional<std::string> readFile(const std::wstring& path, std::size_t limit) override {
+        return m_reading.readFile(path, limit);
     }
-    void copyFile(const std::wstring&, const std::wstring&, const std::wstring&) override {}
+    std::uint64_t copyFile(const std::wstring&, const std::wstring&, const std::wstring&) override {
+        return 0;
+    }
     void writeFile(const std::wstring&, const std::string&) override {}
     void flushFiles(const std::vector<std::wstring>&) override {}
     void flushFolders(const std::vector<std::wstring>&) override {}
@@ -35,7 +36,7 @@ class ReadOnlyStagingFiles : public StagingFiles {
     void removeFile(const std::wstring&) override {}
 
   private:
-    RuntimeStagingFiles m_reading;
+    FileServices& m_reading;
 };
 
 /// The product registry for a dry run: every value reads as absent and nothing is written, so that the

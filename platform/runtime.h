@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_probe.h"
+#include "platform/file_services.h"
 
 namespace setup {
 
@@ -26,8 +26,9 @@ inline constexpr int kYes = 6;
 inline constexpr int kNo = 7;
 }  // namespace box
 
-/// The operating-system and windowing services the program calls. Paths are texts with "\" (or "/")
-/// separators; every failing operation throws Failure.
+/// The operating-system and windowing services the program calls: the list's file numbers, the file
+/// services, the installation's lock and the host (message boxes, pending messages, the end of the
+/// program). Paths are texts with "\" (or "/") separators; every failing operation throws Failure.
 class Runtime {
   public:
     virtual ~Runtime() = default;
@@ -44,48 +45,10 @@ class Runtime {
     virtual std::wstring readEntry(FileNumber number) = 0;
     /// Closes `number`; the number becomes free again.
     virtual void close(FileNumber number) = 0;
-    /// True when `path` names an existing folder; never throws.
+    /// True when `path` names an existing folder, or a link to one; never throws.
     virtual bool folderExists(const std::wstring& path) = 0;
-    /// Removes a file; an absent file or a directory is a failure.
-    virtual void deleteFile(const std::wstring& path) = 0;
-    /// `path` as the file system spells it: each existing component under the name it was found by (an
-    /// exact match first, then one without regard to letter case); missing components as given.
-    ///
-    /// The methods below take their paths as resolvePath answers them, or such a path with a name of the
-    /// program's own appended: literally, without looking any name up (the source of stageCopy excepted).
-    virtual std::wstring resolvePath(const std::wstring& path) = 0;
-    /// Copies the regular file `source` into `staged`, a new file beside the installed file `destination`,
-    /// which stays untouched. Missing folders are created; a file left at `staged` is replaced. The staged
-    /// file gets the mode and owner of `destination` when that is a regular file, else the source's
-    /// permission bits. Not flushed. A failed copy leaves nothing at `staged`.
-    virtual void stageCopy(const std::wstring& source, const std::wstring& destination,
-                           const std::wstring& staged) = 0;
-    /// Writes `bytes` as the whole content of `path`, replacing any file there; not flushed.
-    virtual void writeFile(const std::wstring& path, const std::string& bytes) = 0;
-    /// The content of the regular file at `path`; nullopt when nothing is there.
-    virtual std::optional<std::string> readFile(const std::wstring& path) = 0;
-    /// Brings the content of every file of `paths` to stable storage, at about the cost of one flush.
-    virtual void flushFiles(const std::vector<std::wstring>& paths) = 0;
-    /// Brings the entries of each folder of `folders` (creations, renames, removals) to stable storage.
-    virtual void flushFolders(const std::vector<std::wstring>& folders) = 0;
-    /// Removes a file the update made or moved aside itself (a staged copy, a replaced file, its journal),
-    /// a read-only one too; an absent file or a folder is a failure.
-    virtual void removeOwnFile(const std::wstring& path) = 0;
-    /// Renames `from` to `to` in one step, replacing a file at `to`; both lie on the same file system. On
-    /// a failure both are as they were.
-    virtual void renameFile(const std::wstring& from, const std::wstring& to) = 0;
-    /// Creates the folder `path`, whose parent exists; a folder already there is no failure.
-    virtual void createFolder(const std::wstring& path) = 0;
-    /// Removes the empty folder `path`; a folder that holds anything is a failure.
-    virtual void removeFolder(const std::wstring& path) = 0;
-    /// What is at `path`; never follows a link and never fails.
-    virtual EntryType entryKind(const std::wstring& path) = 0;
-    /// `path` with every link among its existing components resolved; the rest as given. Never fails.
-    virtual std::wstring realPath(const std::wstring& path) = 0;
-    /// True when `name`, one component, is within the system's limit for a name.
-    virtual bool nameFits(const std::wstring& name) = 0;
-    /// True when anything, a link included, is at `path`; never follows a link and never fails.
-    virtual bool exists(const std::wstring& path) = 0;
+    /// The file services every change of the run goes through, over the folders it holds.
+    virtual FileServices& files() = 0;
 
     /// Takes the exclusive lock that keeps a second run off the installation `folder` until the program
     /// ends (the system releases it if the process dies). False when another process holds it. Throws
@@ -94,6 +57,11 @@ class Runtime {
 
     /// Records one event of the run for an administrator's log; does nothing where no log was asked for.
     virtual void logEvent(const std::wstring& event) { (void)event; }
+    /// Told of each file the update staged, with the bytes it holds, for the log and the progress a
+    /// window-less run shows.
+    virtual void fileStaged(const std::wstring& source, const std::wstring& target, std::uint64_t bytes) {
+        (void)source, (void)target, (void)bytes;
+    }
     /// Shows a modal message box and answers the button pressed (box::kOk, kCancel, kYes, kNo).
     virtual int messageBox(const std::wstring& text, int style, const std::wstring& title) = 0;
     /// Handles every window message already queued, then returns.

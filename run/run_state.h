@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "platform/runtime.h"
-#include "staging/file_services.h"
+#include "platform/file_services.h"
+#include "staging/registry_values.h"
 #include "staging/staged_update.h"
 
 namespace setup {
@@ -27,7 +28,6 @@ struct RunState {
     std::int16_t FileCount = 0;                  ///< the progress total: the file entries the copy acts on
     ExitStatus exitStatus = ExitStatus::Failed;  ///< set by each path before the run ends
     std::vector<PlannedStamp> stamps;            ///< the versions the stamp pass found, for the commit
-    std::unique_ptr<StagingFiles> files;         ///< the file services the update engine works with
     std::unique_ptr<RegistryValues> registry;    ///< the registry values the update engine stamps
     std::unique_ptr<StagedUpdate> update;        ///< the update once planned: staged, then committed
     /// True when the cleanup must leave the update folder as it is: the update could not start (another

@@ -59,12 +59,11 @@ std::wstring readLine(const std::string& line, Journal& journal) {
         journal.files.push_back({path, kind == "replace"});
         return L"";
     }
-    if (kind == "value" && fields.size() == 4 && !fields[1].empty() && !fields[2].empty()) {
-        journal.values.push_back({wide[1], wide[2], wide[3]});
-        return L"";
-    }
-    if (kind == "novalue" && fields.size() == 3 && !fields[1].empty() && !fields[2].empty()) {
-        journal.values.push_back({wide[1], wide[2], std::nullopt});
+    if ((kind == "value" && fields.size() == 4) || (kind == "novalue" && fields.size() == 3)) {
+        // Putting a value back writes the registry: only the key the stamps write may be named, so that
+        // a journal planted in the installation can never set where the product lives, or anything else.
+        if (fields[1].empty() || wide[2] != kVersionKey) return L"une valeur que le programme n'inscrit pas";
+        journal.values.push_back({wide[1], wide[2], kind == "value" ? std::optional(wide[3]) : std::nullopt});
         return L"";
     }
     return L"une ligne que le programme n'\u00E9crit pas";

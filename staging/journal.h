@@ -1,11 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace setup {
+
+/// The key of a product's section that the stamps write, and the only one a journal may name.
+inline constexpr const wchar_t* kVersionKey = L"Version";
+/// The most bytes a journal may hold. A run writes one line for each file and folder it touches: a list
+/// of 32,767 file entries (the most the copy counts) with names of 260 characters writes about 26 MB,
+/// so a larger journal was written by no run.
+inline constexpr std::size_t kJournalLimit = std::size_t{32} << 20;
 
 /// One file of the installation an update writes, as its journal names it. Its staged copy is
 /// `relative` + kStagedSuffix and, when it replaces a file, the installed file is moved aside to

@@ -43,7 +43,7 @@ std::wstring asidePath(const std::wstring& root, const JournalFile& file) {
 
 /// The folders whose entries a journal's files and folders change, the installation's top included, as
 /// far as they exist.
-std::vector<std::wstring> touchedFolders(StagingFiles& files, const std::wstring& root,
+std::vector<std::wstring> touchedFolders(FileServices& files, const std::wstring& root,
                                          const Journal& journal) {
     std::vector<std::wstring> relatives{L""};
     for (const JournalFile& file : journal.files) relatives.push_back(parentRelative(file.relative));
@@ -61,7 +61,7 @@ std::vector<std::wstring> touchedFolders(StagingFiles& files, const std::wstring
 /// Puts back everything `journal` names below `root` and in the registry, and makes it durable. Each
 /// step looks at what is there, so running it again after an interruption is safe. Throws Failure when
 /// a file cannot be put back.
-void rollBack(StagingFiles& files, RegistryValues& registry, const std::wstring& root,
+void rollBack(FileServices& files, RegistryValues& registry, const std::wstring& root,
               const Journal& journal) {
     for (auto file = journal.files.rbegin(); file != journal.files.rend(); ++file) {
         const std::wstring target = joinPath(root, file->relative);
@@ -89,7 +89,7 @@ void rollBack(StagingFiles& files, RegistryValues& registry, const std::wstring&
 }
 
 /// Removes what a final update left behind: the files moved aside and any staged copy.
-void rollForward(StagingFiles& files, const std::wstring& root, const Journal& journal) {
+void rollForward(FileServices& files, const std::wstring& root, const Journal& journal) {
     for (const JournalFile& file : journal.files) {
         for (const std::wstring& own : {stagedPath(root, file), asidePath(root, file)}) {
             if (files.kindOf(own) == NodeKind::File) files.removeFile(own);
@@ -100,7 +100,7 @@ void rollForward(StagingFiles& files, const std::wstring& root, const Journal& j
 
 /// Throws RejectedJournal unless every path `journal` names lies inside the installation once links are
 /// resolved, with no folder where it expects a file.
-void checkPlaces(StagingFiles& files, const std::wstring& root, const std::wstring& journalPath,
+void checkPlaces(FileServices& files, const std::wstring& root, const std::wstring& journalPath,
                  const Journal& journal) {
     const std::wstring rootReal = files.realPath(root);
     auto inside = [&](const std::wstring& relative) {
@@ -128,8 +128,13 @@ void checkPlaces(StagingFiles& files, const std::wstring& root, const std::wstri
 
 }  // namespace
 
-StagedUpdate::StagedUpdate(StagingFiles& files, RegistryValues& registry, UpdatePlan plan, EngineLog log)
-    : m_files(files), m_registry(registry), m_plan(std::move(plan)), m_log(std::move(log)) {}
+StagedUpdate::StagedUpdate(FileServices& files, RegistryValues& registry, UpdatePlan plan, EngineLog log,
+                           StagedNote staged)
+    : m_files(files),
+      m_registry(registry),
+      m_plan(std::move(plan)),
+      m_log(std::move(log)),
+      m_staged(std::move(staged)) {}
 
 void StagedUpdate::begin() {
     if (m_phase != Phase::Planned) throw Failure("the update has already begun");
@@ -170,7 +175,8 @@ void StagedUpdate::stageFrom(std::size_t index, const std::wstring& source) {
         m_createdFolders.insert(folder);
     }
     const std::wstring target = joinPath(m_plan.root, file.relative);
-    m_files.copyFile(source, target, target + kStagedSuffix);
+    const std::uint64_t bytes = m_files.copyFile(source, target, target + kStagedSuffix);
+    if (m_staged) m_staged(source, target, bytes);
 }
 
 void StagedUpdate::commit() {
@@ -237,8 +243,9 @@ void StagedUpdate::undo() {
     tell(m_log, L"Mise \u00E0 jour annul\u00E9e : l'installation est revenue \u00E0 son \u00E9tat d'avant");
 }
 
-Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry,
+Recovery recoverInterruptedUpdate(FileServices& files, RegistryValues& registry,
                                   const std::wstring& installDir, const EngineLog& log) {
+    files.holdFolder(installDir);
     const std::wstring root = withoutTrailingSeparators(files.spell(installDir));
     Recovery outcome = Recovery::None;
     for (const bool final : {false, true}) {
@@ -248,9 +255,10 @@ Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry,
         if (kind != NodeKind::File) throw RejectedJournal(path, L"ce n'est pas un fichier");
         std::optional<std::string> text;
         try {
-            text = files.readFile(path);
+            text = files.readFile(path, kJournalLimit);
         } catch (const std::exception&) {
-            throw RejectedJournal(path, L"il ne peut pas \u00EAtre lu");
+            throw RejectedJournal(
+                path, L"il ne peut pas \u00EAtre lu, ou d\u00E9passe la taille d'un journal du programme");
         }
         if (!text) continue;
         const ParsedJournal parsed = parseJournal(*text);

@@ -1,24 +1,28 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
 
 #include "platform/failure.h"
-#include "staging/file_services.h"
+#include "platform/file_services.h"
 #include "staging/journal.h"
+#include "staging/registry_values.h"
 #include "staging/update_plan.h"
 
 namespace setup {
 
 /// Where the engine tells what it does, one line per event, for the run's log.
 using EngineLog = std::function<void(const std::wstring& event)>;
+/// Where the engine tells of each file it staged: the update's file, the installed file it will replace
+/// or become, and the bytes copied.
+using StagedNote =
+    std::function<void(const std::wstring& source, const std::wstring& target, std::uint64_t bytes)>;
 
 /// The name the journal takes once the update is final: what it names is then only to be cleaned up.
 inline constexpr const wchar_t* kFinalJournalName = L".setup-journal-done";
-/// The key of a product's section that the stamps write.
-inline constexpr const wchar_t* kVersionKey = L"Version";
 
 /// Carries out a plan whole or not at all. begin writes and flushes a journal that names every file,
 /// folder and registry value the run will touch; stage copies each file beside its target; commit moves
@@ -26,7 +30,8 @@ inline constexpr const wchar_t* kVersionKey = L"Version";
 /// final. Until then undo (or, after a crash, recoverInterruptedUpdate) puts everything back.
 class StagedUpdate {
   public:
-    StagedUpdate(StagingFiles& files, RegistryValues& registry, UpdatePlan plan, EngineLog log = {});
+    StagedUpdate(FileServices& files, RegistryValues& registry, UpdatePlan plan, EngineLog log = {},
+                 StagedNote staged = {});
 
     const UpdatePlan& plan() const { return m_plan; }
     const Journal& journal() const { return m_journal; }
@@ -58,10 +63,11 @@ class StagedUpdate {
 
     void stageFrom(std::size_t index, const std::wstring& source);
 
-    StagingFiles& m_files;
+    FileServices& m_files;
     RegistryValues& m_registry;
     UpdatePlan m_plan;
     EngineLog m_log;
+    StagedNote m_staged;
     Journal m_journal;
     std::set<std::wstring> m_createdFolders;
     Phase m_phase = Phase::Planned;
@@ -90,7 +96,7 @@ enum class Recovery {
 /// Run at every start once the installation is locked: carries out a journal left by an interrupted run
 /// and acts on nothing else. Throws RejectedJournal (nothing changed) for a journal that fails a check,
 /// Failure when what it names cannot be put back.
-Recovery recoverInterruptedUpdate(StagingFiles& files, RegistryValues& registry,
+Recovery recoverInterruptedUpdate(FileServices& files, RegistryValues& registry,
                                   const std::wstring& installDir, const EngineLog& log = {});
 
 }  // namespace setup

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/file_services.h"
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"
-#include "staging/file_services.h"
 #include "staging/path_text.h"
 
 namespace setup {
@@ -18,6 +18,14 @@ bool hasControlCharacter(const std::wstring& text) {
     return text.find_first_of(L"\t\r\n") != std::wstring::npos;
 }
 
+/// `path`, which lies inside `base`, relative to it with "/" between components.
+std::wstring relativeBelow(const std::wstring& path, const std::wstring& base) {
+    std::wstring relative;
+    for (std::wstring_view part : pathComponents(std::wstring_view(path).substr(base.size())))
+        relative = joinRelative(relative, std::wstring(part));
+    return relative;
+}
+
 /// A folder below the installation as the plan has resolved it.
 struct ResolvedFolder {
     std::wstring relative;  ///< as the file system spells it, "/" between components; empty for the top
@@ -28,7 +36,7 @@ struct ResolvedFolder {
 /// Resolves each folder below the installation once, whatever number of entries lie in it.
 class FolderResolver {
   public:
-    FolderResolver(StagingFiles& files, std::wstring root, std::wstring rootReal)
+    FolderResolver(FileServices& files, std::wstring root, std::wstring rootReal)
         : m_files(files), m_root(std::move(root)), m_rootReal(std::move(rootReal)) {
         m_known.emplace(L"", ResolvedFolder{L"", true, std::nullopt});
     }
@@ -65,12 +73,13 @@ class FolderResolver {
             case NodeKind::Other:
                 break;
         }
-        // A link to a folder is followed as long as it stays inside the installation.
+        // A link to a folder is accepted as long as it stays inside the installation, and resolved here
+        // once: what the update writes goes to the folder it leads to, itself reached without a link.
         const std::wstring real = m_files.realPath(spelled);
         if (!isSameOrInside(real, m_rootReal)) return {relative, true, RefusalReason::OutsideInstallation};
         if (real.size() == m_rootReal.size() || m_files.kindOf(real) != NodeKind::Folder)
             return {relative, true, RefusalReason::NotAFile};
-        return {relative, true, std::nullopt};
+        return {relativeBelow(real, m_rootReal), true, std::nullopt};
     }
 
     ResolvedFolder created(const std::wstring& relative) {
@@ -78,7 +87,7 @@ class FolderResolver {
         return {relative, false, std::nullopt};
     }
 
-    StagingFiles& m_files;
+    FileServices& m_files;
     std::wstring m_root;
     std::wstring m_rootReal;
     std::map<std::wstring, ResolvedFolder> m_known;
@@ -89,7 +98,7 @@ class FolderResolver {
 /// in it.
 class SourceResolver {
   public:
-    explicit SourceResolver(StagingFiles& files) : m_files(files) {}
+    explicit SourceResolver(FileServices& files) : m_files(files) {}
 
     std::wstring realPath(const std::wstring& source) {
         // A link at the file itself is followed on its own; a plain file lies where its folder does.
@@ -103,7 +112,7 @@ class SourceResolver {
     }
 
   private:
-    StagingFiles& m_files;
+    FileServices& m_files;
     std::map<std::wstring, std::wstring> m_folders;
 };
 
@@ -139,8 +148,11 @@ bool UpdatePlan::keepsUpdateFolder() const {
     });
 }
 
-UpdatePlan makeUpdatePlan(StagingFiles& files, const PlanInput& input) {
+UpdatePlan makeUpdatePlan(FileServices& files, const PlanInput& input) {
     UpdatePlan plan;
+    // Everything the update touches is reached through these two folders, opened once.
+    files.holdFolder(input.installDir);
+    files.holdFolder(input.updateFolder);
     plan.root = withoutTrailingSeparators(files.spell(input.installDir));
     const std::wstring rootReal = files.realPath(plan.root);
     const std::wstring updateFolder = withoutTrailingSeparators(input.updateFolder);
@@ -171,8 +183,9 @@ UpdatePlan makeUpdatePlan(StagingFiles& files, const PlanInput& input) {
             refuse(entry, RefusalReason::InstallationItself);
             continue;
         }
-        const std::wstring source = joinPath(updateFolder, entry);
-        if (!isSameOrInside(sources.realPath(source), updateReal)) {
+        // The copy reads the file where it really lies, so that it reaches it without following a link.
+        const std::wstring source = sources.realPath(joinPath(updateFolder, entry));
+        if (!isSameOrInside(source, updateReal)) {
             refuse(entry, RefusalReason::OutsideUpdateFolder);
             continue;
         }

@@ -7,7 +7,7 @@
 
 namespace setup {
 
-class StagingFiles;
+class FileServices;
 
 /// Suffixes and names of the program's own files in an installation: a staged copy beside its target,
 /// an installed file moved aside, the journal at the installation's top.
@@ -80,7 +80,7 @@ struct PlanInput {
 
 /// Looks at the installation and the update folder once and decides every file, folder and value the
 /// update will touch, or why it refuses. Changes nothing.
-UpdatePlan makeUpdatePlan(StagingFiles& files, const PlanInput& input);
+UpdatePlan makeUpdatePlan(FileServices& files, const PlanInput& input);
 
 /// `root` and `relative` joined into a program path.
 std::wstring joinPath(const std::wstring& root, const std::wstring& relative);

@@ -2,10 +2,7 @@
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
-#include "platform/path_mapping.h"
 #include "run/update_list.h"
 #include "unattended/copy_progress.h"
 #include "unattended/run_log.h"
@@ -92,18 +89,14 @@ std::wstring UnattendedRuntime::readEntry(FileNumber number) {
     return entry;
 }
 
-void UnattendedRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
-                                  const std::wstring& staged) {
-    m_inner.stageCopy(source, destination, staged);
-    std::error_code error;
-    const std::uintmax_t bytes = std::filesystem::file_size(mapPath(staged), error);
-    const std::uint64_t counted = error ? 0 : bytes;
+void UnattendedRuntime::fileStaged(const std::wstring& source, const std::wstring& target,
+                                   std::uint64_t bytes) {
     if (m_progress != nullptr) {
         ++m_progress->filesDone;
-        m_progress->bytesDone += counted;
+        m_progress->bytesDone += bytes;
     }
-    logEvent(L"Fichier pr\u00E9par\u00E9 : " + source + L" -> " + destination + L" (" +
-             (error ? std::wstring(L"taille inconnue") : std::to_wstring(counted) + L" octets") + L")");
+    logEvent(L"Fichier pr\u00E9par\u00E9 : " + source + L" -> " + target + L" (" + std::to_wstring(bytes) +
+             L" octets)");
 }
 
 void UnattendedRuntime::logEvent(const std::wstring& event) {

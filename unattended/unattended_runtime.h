@@ -41,32 +41,13 @@ class UnattendedRuntime final : public Runtime {
     std::wstring readEntry(FileNumber number) override;
     void close(FileNumber number) override { m_inner.close(number); }
     bool folderExists(const std::wstring& path) override { return m_inner.folderExists(path); }
-    void deleteFile(const std::wstring& path) override { m_inner.deleteFile(path); }
-    std::wstring resolvePath(const std::wstring& path) override { return m_inner.resolvePath(path); }
-    /// Stages through the inner runtime, then logs the file and its bytes and counts them for the
-    /// progress line.
-    void stageCopy(const std::wstring& source, const std::wstring& destination,
-                   const std::wstring& staged) override;
-    void writeFile(const std::wstring& path, const std::string& bytes) override {
-        m_inner.writeFile(path, bytes);
-    }
-    std::optional<std::string> readFile(const std::wstring& path) override { return m_inner.readFile(path); }
-    void flushFiles(const std::vector<std::wstring>& paths) override { m_inner.flushFiles(paths); }
-    void flushFolders(const std::vector<std::wstring>& folders) override { m_inner.flushFolders(folders); }
-    void removeOwnFile(const std::wstring& path) override { m_inner.removeOwnFile(path); }
-    void renameFile(const std::wstring& from, const std::wstring& to) override {
-        m_inner.renameFile(from, to);
-    }
-    void createFolder(const std::wstring& path) override { m_inner.createFolder(path); }
-    void removeFolder(const std::wstring& path) override { m_inner.removeFolder(path); }
-    bool exists(const std::wstring& path) override { return m_inner.exists(path); }
-    EntryType entryKind(const std::wstring& path) override { return m_inner.entryKind(path); }
-    std::wstring realPath(const std::wstring& path) override { return m_inner.realPath(path); }
-    bool nameFits(const std::wstring& name) override { return m_inner.nameFits(name); }
+    FileServices& files() override { return m_inner.files(); }
     bool lockInstallation(const std::wstring& folder) override { return m_inner.lockInstallation(folder); }
 
     /// Appends the event to the log, when there is one.
     void logEvent(const std::wstring& event) override;
+    /// Logs the file and its bytes and counts them for the progress line.
+    void fileStaged(const std::wstring& source, const std::wstring& target, std::uint64_t bytes) override;
     /// Logs the box; shows it through the inner runtime in the interactive mode, else answers it itself,
     /// writing an error box's title and text to standard error; logs the answer.
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;

@@ -2,6 +2,7 @@
 
 #include "app/update_sequence.h"
 #include "directives/list_directives.h"
+#include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 #include "run/run_state.h"
 #include "run/session.h"
@@ -20,9 +21,11 @@ namespace fs = std::filesystem;
 class RecordingRuntime final : public ScriptedRuntime {
   public:
     using ScriptedRuntime::ScriptedRuntime;
-    void stageCopy(const std::wstring& source, const std::wstring&, const std::wstring& staged) override {
+    std::uint64_t stageCopy(const std::wstring& source, const std::wstring&,
+                            const std::wstring& staged) override {
         acted.push_back(L"copy " + source);
-        FileRuntime::writeFile(staged, "");
+        realFiles().writeFile(staged, "");
+        return 0;
     }
     /// Deletions in the update folder are recorded; the update's own bookkeeping in the installation (its
     /// journal, the saved registry) is really removed, as the run needs.
@@ -57,6 +60,15 @@ class RecordingDirectives final : public Directives {
     std::vector<std::wstring>& m_acted;
 };
 
+/// A copy or deletion names its file by the key two spellings of one file share: the program acts on the
+/// file as the file system spells it, the checker tells the entry as the list writes it.
+std::wstring byFile(const std::wstring& act) {
+    for (const std::wstring verb : {L"copy ", L"delete "}) {
+        if (act.starts_with(verb)) return verb + sameFileKey(act.substr(verb.size()));
+    }
+    return act;
+}
+
 }  // namespace
 
 /// Runs the program on `folder` with an installation that passes any version check.
@@ -78,11 +90,13 @@ ProgramRun runProgram(const fs::path& folder, const fs::path& scratch) {
     } catch (const ProgramEnded& ended) {
         run.exitStatus = ended.exitStatus;
     }
-    const std::wstring prefix = fromUtf8(folder.string()) + L"\\";
+    const std::wstring prefix = fromUtf8(folder.string());
     for (std::wstring act : runtime.acted) {
-        if (const auto at = act.find(prefix); at != std::wstring::npos) act.erase(at, prefix.size());
+        // Each system writes its own separator after the folder the run found its files in.
+        if (const auto at = act.find(prefix); at != std::wstring::npos) act.erase(at, prefix.size() + 1);
         // The list and its seal go last on every path; they are no entries.
-        if (act != L"delete Setup.lst" && act != L"delete setup.sum") run.acted.push_back(act);
+        if (!equalIgnoringCase(act, L"delete Setup.lst") && act != L"delete setup.sum")
+            run.acted.push_back(byFile(act));
     }
     return run;
 }
@@ -101,10 +115,10 @@ std::vector<std::wstring> checkerActs(const check::ListAnalysis& analysis) {
             acts.push_back(L"stamp " + stamp.section + L" " + stamp.version);
     }
     for (const check::EntryPlan& plan : analysis.entries) {
-        if (plan.copied) acts.push_back(L"copy " + *plan.copied);
+        if (plan.copied) acts.push_back(byFile(L"copy " + *plan.copied));
     }
     for (const check::EntryPlan& plan : analysis.entries) {
-        if (plan.deleted) acts.push_back(L"delete " + *plan.deleted);
+        if (plan.deleted) acts.push_back(byFile(L"delete " + *plan.deleted));
     }
     return acts;
 }

@@ -66,7 +66,7 @@ TEST_F(FileRuntimeTest, ResolvesEachExistingNameAsTheFileSystemStoresIt) {
     const std::wstring dir = programPath(m_dir.path());
     // Each system writes its own separators between the names it found.
     const auto resolved = [&](const std::wstring& path) {
-        std::wstring text = m_runtime.resolvePath(dir + path).substr(dir.size());
+        std::wstring text = files().spell(dir + path).substr(dir.size());
         std::replace(text.begin(), text.end(), L'\\', L'/');
         return text;
     };
@@ -91,20 +91,20 @@ TEST_F(FileRuntimeTest, OpeningMissingOrFolderFailsAndKeepsTheNumberFree) {
 TEST_F(FileRuntimeTest, DeletesAFileByAnyLetterCase) {
     writeFile(m_dir / "setup.lst", "a");
     writeFile(m_dir / "other.txt", "b");
-    m_runtime.deleteFile(at(L"Setup.lst"));
+    files().removeFile(files().spell(at(L"Setup.lst")));
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"other.txt"});
 }
 
 TEST_F(FileRuntimeTest, DeletingAnAbsentFileFails) {
-    EXPECT_THROW(m_runtime.deleteFile(at(L"absent.txt")), Failure);
-    EXPECT_THROW(m_runtime.deleteFile(L""), Failure);
+    EXPECT_THROW(files().removeFile(files().spell(at(L"absent.txt"))), Failure);
+    EXPECT_THROW(files().removeFile(files().spell(L"")), Failure);
 }
 
 TEST_F(FileRuntimeTest, NeverDeletesAFolder) {
     writeFile(m_dir / "folder" / "kept.txt", "a");
     fs::create_directory(m_dir / "empty");
-    EXPECT_THROW(m_runtime.deleteFile(at(L"folder")), Failure);
-    EXPECT_THROW(m_runtime.deleteFile(at(L"empty\\")), Failure);
+    EXPECT_THROW(files().removeFile(files().spell(at(L"folder"))), Failure);
+    EXPECT_THROW(files().removeFile(files().spell(at(L"empty\\"))), Failure);
     EXPECT_TRUE(fs::exists(m_dir / "folder" / "kept.txt"));
     EXPECT_TRUE(fs::is_directory(m_dir / "empty"));
 }
@@ -112,8 +112,8 @@ TEST_F(FileRuntimeTest, NeverDeletesAFolder) {
 TEST_F(FileRuntimeTest, WildcardsMatchNothing) {
     writeFile(m_dir / "a.txt", "a");
     writeFile(m_dir / "b.txt", "b");
-    EXPECT_THROW(m_runtime.deleteFile(at(L"*")), Failure);
-    EXPECT_THROW(m_runtime.deleteFile(at(L"?.txt")), Failure);
+    EXPECT_THROW(files().removeFile(files().spell(at(L"*"))), Failure);
+    EXPECT_THROW(files().removeFile(files().spell(at(L"?.txt"))), Failure);
     EXPECT_EQ(namesIn(m_dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
 }
 
@@ -122,8 +122,9 @@ TEST_F(FileRuntimeTest, StagesAnEmptyFileAndALargeOne) {
     std::string large(3 * 1024 * 1024 + 17, '\0');
     for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 % 251);
     writeFile(m_dir / "large.bin", large);
-    m_runtime.stageCopy(at(L"empty.txt"), at(L"out\\empty.txt"), at(L"out\\empty.txt.new"));
-    m_runtime.stageCopy(at(L"large.bin"), at(L"out\\large.bin"), at(L"out\\large.bin.new"));
+    fs::create_directory(m_dir / "out");
+    files().copyFile(at(L"empty.txt"), at(L"out\\empty.txt"), at(L"out\\empty.txt.new"));
+    files().copyFile(at(L"large.bin"), at(L"out\\large.bin"), at(L"out\\large.bin.new"));
     EXPECT_TRUE(fs::is_regular_file(m_dir / "out" / "empty.txt.new"));
     EXPECT_EQ(fs::file_size(m_dir / "out" / "empty.txt.new"), 0u);
     EXPECT_EQ(readFile(m_dir / "out" / "large.bin.new"), large);
@@ -141,7 +142,7 @@ TEST_P(FailedCopy, LeavesTheInstalledFileWholeAndNoStagedFile) {
     const std::string previous("previous\0content", 16);
     writeFile(m_dir / "install" / "app.dll", previous);
     EXPECT_THROW(
-        m_runtime.stageCopy(at(GetParam().source), at(L"install\\app.dll"), at(L"install\\app.dll.new")),
+        files().copyFile(at(GetParam().source), at(L"install\\app.dll"), at(L"install\\app.dll.new")),
         Failure);
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), previous);
     EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
@@ -159,33 +160,32 @@ INSTANTIATE_TEST_SUITE_P(FileRuntime, FailedCopy, ::testing::ValuesIn(kFailedCop
 TEST_F(FileRuntimeTest, StagingBelowAFileFails) {
     writeFile(m_dir / "a.txt", "a");
     writeFile(m_dir / "install", "a file where a folder should be");
-    EXPECT_THROW(m_runtime.stageCopy(at(L"a.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new")),
-                 Failure);
+    EXPECT_THROW(files().copyFile(at(L"a.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new")), Failure);
     EXPECT_EQ(readFile(m_dir / "install"), "a file where a folder should be");
 }
 
 TEST_F(FileRuntimeTest, RenameReplacesTheTargetAndAFailedOneChangesNothing) {
     writeFile(m_dir / "a.new", "new");
     writeFile(m_dir / "a.txt", "old");
-    m_runtime.renameFile(at(L"a.new"), at(L"a.txt"));
+    files().rename(at(L"a.new"), at(L"a.txt"));
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"a.txt"});
     EXPECT_EQ(readFile(m_dir / "a.txt"), "new");
-    EXPECT_THROW(m_runtime.renameFile(at(L"missing"), at(L"a.txt")), Failure);
+    EXPECT_THROW(files().rename(at(L"missing"), at(L"a.txt")), Failure);
     EXPECT_EQ(readFile(m_dir / "a.txt"), "new");
 }
 
-TEST_F(FileRuntimeTest, FlushFailsForAMissingFileOrFolder) {
+TEST_F(FileRuntimeTest, FlushFailsForAMissingFolder) {
     writeFile(m_dir / "a.txt", "a");
-    EXPECT_NO_THROW(m_runtime.flushFiles({at(L"a.txt")}));
-    EXPECT_NO_THROW(m_runtime.flushFolders({at(L"")}));
-    EXPECT_THROW(m_runtime.flushFiles({at(L"a.txt"), at(L"missing")}), Failure);
-    EXPECT_THROW(m_runtime.flushFolders({at(L"missing")}), Failure);
+    EXPECT_NO_THROW(files().flushFiles({at(L"a.txt")}));
+    EXPECT_NO_THROW(files().flushFolders({at(L"")}));
+    EXPECT_THROW(files().flushFolders({at(L"missing")}), Failure);
 }
 
 TEST_F(FileRuntimeTest, WrittenFileReadsBackAndAMissingOneIsNone) {
-    m_runtime.writeFile(at(L"sub\\journal"), std::string("line\n\0", 6));
-    EXPECT_EQ(m_runtime.readFile(at(L"sub\\journal")), std::string("line\n\0", 6));
-    EXPECT_EQ(m_runtime.readFile(at(L"sub\\missing")), std::nullopt);
+    fs::create_directory(m_dir / "sub");
+    files().writeFile(at(L"sub\\journal"), std::string("line\n\0", 6));
+    EXPECT_EQ(files().readFile(at(L"sub\\journal"), 1024), std::string("line\n\0", 6));
+    EXPECT_EQ(files().readFile(at(L"sub\\missing"), 1024), std::nullopt);
 }
 
 }  // namespace

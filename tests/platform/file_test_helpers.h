@@ -39,6 +39,12 @@ class FileRuntimeTest : public ::testing::Test {
         return programPath(m_dir.path()) + L"\\" + relative;
     }
 
+    /// The runtime's file services, holding the folder as a run holds its folders.
+    FileServices& files() {
+        m_runtime.files().holdFolder(programPath(m_dir.path()));
+        return m_runtime.files();
+    }
+
     TempDir m_dir;
     FilesOnly m_runtime{programPath(m_dir.path())};
 };

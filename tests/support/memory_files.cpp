@@ -59,7 +59,6 @@ std::string narrow(const std::wstring& text) {
     throw Failure(why + ": " + narrow(shown(path)));
 }
 
-
 }  // namespace
 
 /// A folder, a regular file or a link; what a power cut keeps of it is held beside what is there now.
@@ -158,11 +157,20 @@ void MemoryFiles::failCall(const std::wstring& kind, std::size_t nth) {
     m_failures[kind] = m_callsOfKind[kind] + nth;
 }
 
-MemoryFiles::Walk MemoryFiles::walk(const std::wstring& path, bool followLast, bool anyCase) const {
+bool MemoryFiles::isHeld(const NodePtr& node) const {
+    return std::find(m_held.begin(), m_held.end(), node) != m_held.end();
+}
+
+MemoryFiles::Walk MemoryFiles::walk(const std::wstring& path, bool followLast, bool anyCase,
+                                    bool anyLink) const {
     Walk walk;
     const std::vector<std::wstring> components = componentsOf(path);
     std::deque<std::wstring> pending(components.begin(), components.end());
     int hops = 0;
+    auto belowHeld = [&] {
+        return isHeld(m_root) || std::any_of(walk.found.begin(), walk.found.end(),
+                                             [&](const auto& step) { return isHeld(step.second); });
+    };
     while (!pending.empty()) {
         std::wstring name = std::move(pending.front());
         pending.pop_front();
@@ -187,6 +195,7 @@ MemoryFiles::Walk MemoryFiles::walk(const std::wstring& path, bool followLast, b
         }
         const NodePtr& node = entry->second;
         if (node->kind == NodeKind::Other && (!pending.empty() || followLast)) {
+            if (!anyLink && belowHeld()) fail("a link below a held folder", path);
             if (++hops > kLinkHops) fail("too many links", path);
             if (!node->target.empty() && isSeparator(node->target.front())) walk.found.clear();
             const std::vector<std::wstring> target = componentsOf(node->target);
@@ -195,6 +204,7 @@ MemoryFiles::Walk MemoryFiles::walk(const std::wstring& path, bool followLast, b
         }
         walk.found.emplace_back(entry->first, node);
     }
+    walk.belowHeld = belowHeld();
     return walk;
 }
 
@@ -205,7 +215,7 @@ MemoryFiles::NodePtr MemoryFiles::existing(const std::wstring& path, bool follow
 }
 
 std::wstring MemoryFiles::resolved(const std::wstring& path) const {
-    const Walk found = walk(path, true, true);
+    const Walk found = walk(path, true, true, true);
     std::vector<std::wstring> components;
     for (const auto& component : found.found) components.push_back(component.first);
     components.insert(components.end(), found.missing.begin(), found.missing.end());
@@ -220,8 +230,11 @@ MemoryFiles::Slot MemoryFiles::slotOf(const std::wstring& path) const {
     Slot slot;
     slot.name = components.back();
     components.pop_back();
-    slot.folder = existing(joined(components), true);
-    if (!slot.folder || slot.folder->kind != NodeKind::Folder) fail("no such folder", path);
+    const Walk folder = walk(joined(components), true);
+    if (!folder.missing.empty()) fail("no such folder", path);
+    slot.folder = folder.found.empty() ? m_root : folder.found.back().second;
+    if (slot.folder->kind != NodeKind::Folder) fail("no such folder", path);
+    if (!folder.belowHeld) fail("not inside a folder the run holds", path);
     const auto entry = slot.folder->entries.find(slot.name);
     if (entry != slot.folder->entries.end()) slot.node = entry->second;
     return slot;
@@ -241,6 +254,16 @@ void MemoryFiles::begin(const std::wstring& kind, const std::wstring& line, bool
 void MemoryFiles::changed(const std::wstring& line) {
     ++m_changes;
     if (m_watcher) m_watcher(line, true);
+}
+
+void MemoryFiles::holdFolder(const std::wstring& folder) {
+    begin(L"holdFolder", L"holdFolder " + shown(folder), false);
+    const Walk found = walk(folder, true, true, true);
+    const NodePtr node = !found.missing.empty() ? nullptr
+                         : found.found.empty()  ? m_root
+                                                : found.found.back().second;
+    if (!node || node->kind != NodeKind::Folder) fail("no folder to hold", folder);
+    if (!isHeld(node)) m_held.push_back(node);
 }
 
 NodeKind MemoryFiles::kindOf(const std::wstring& path) {
@@ -279,6 +302,11 @@ std::wstring MemoryFiles::spell(const std::wstring& path) {
             continue;
         }
         spelled.back() = entry->first;
+        // Below a held folder a link is never followed, so nothing past it is looked up.
+        if (entry->second->kind == NodeKind::Other && walk(where, true).belowHeld) {
+            lost = true;
+            continue;
+        }
         where = resolved(where + L"/" + entry->first);
     }
     return joined(spelled);
@@ -294,8 +322,8 @@ bool MemoryFiles::nameFits(const std::wstring& name) {
     return !name.empty() && name.size() <= kNameLimit;
 }
 
-void MemoryFiles::copyFile(const std::wstring& source, const std::wstring& installed,
-                           const std::wstring& staged) {
+std::uint64_t MemoryFiles::copyFile(const std::wstring& source, const std::wstring& installed,
+                                    const std::wstring& staged) {
     const std::wstring line = L"copyFile " + shown(source) + L" -> " + shown(staged);
     begin(L"copyFile", line, true);
     const NodePtr from = existing(source, true);
@@ -309,18 +337,19 @@ void MemoryFiles::copyFile(const std::wstring& source, const std::wstring& insta
     copy->readOnly = mode && mode->kind == NodeKind::File && mode->readOnly;
     slot.folder->entries[slot.name] = copy;
     changed(line);
+    return copy->bytes.size();
 }
 
 void MemoryFiles::writeFile(const std::wstring& path, const std::string& bytes) {
     const std::wstring line = L"writeFile " + shown(path);
     begin(L"writeFile", line, true);
     const Slot slot = slotOf(path);
-    const NodePtr target = existing(path, true);
-    if (target && target->kind == NodeKind::File) {
-        target->bytes = bytes;  // written in place, as through a link
-    } else if (slot.node) {
+    if (slot.node && slot.node->kind == NodeKind::File) {
+        slot.node->bytes = bytes;
+    } else if (slot.node && slot.node->kind == NodeKind::Folder) {
         fail("no file can be written there", path);
     } else {
+        // A link there goes first, as the program's own services never write through one.
         auto file = std::make_shared<Node>();
         file->kind = NodeKind::File;
         file->bytes = bytes;
@@ -329,11 +358,12 @@ void MemoryFiles::writeFile(const std::wstring& path, const std::string& bytes) 
     changed(line);
 }
 
-std::optional<std::string> MemoryFiles::readFile(const std::wstring& path) {
+std::optional<std::string> MemoryFiles::readFile(const std::wstring& path, std::size_t limit) {
     begin(L"readFile", L"readFile " + shown(path), false);
     const NodePtr node = existing(path, true);
     if (!node) return std::nullopt;
     if (node->kind != NodeKind::File) fail("not a file", path);
+    if (node->bytes.size() > limit) fail("too large", path);
     return node->bytes;
 }
 

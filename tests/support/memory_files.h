@@ -10,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "staging/file_services.h"
+#include "platform/file_services.h"
+#include "staging/registry_values.h"
 
 namespace setup::test {
 
@@ -26,7 +27,7 @@ using MemoryValues = std::map<std::pair<std::wstring, std::wstring>, std::wstrin
 /// realPath find a name in other letters when no exact match is there; every other call wants the exact
 /// name, so that a path the engine forgot to spell shows. Every call is recorded as a short line; a call
 /// can be made to fail, and a watcher sees every call before it and every change after it.
-class MemoryFiles : public StagingFiles, public RegistryValues {
+class MemoryFiles : public FileServices, public RegistryValues {
   public:
     /// Sees each call that changes something (files, folders, what is durable, the registry) before it
     /// runs (`done` false) and once it took effect (`done` true); it may throw to stop the caller there.
@@ -62,14 +63,17 @@ class MemoryFiles : public StagingFiles, public RegistryValues {
     /// Installs the one watcher; an empty one removes it.
     void watch(Watcher watcher) { m_watcher = std::move(watcher); }
 
+    /// Holds the folder `folder` is now: below it no link is followed (realPath aside) and only there may
+    /// anything change, as with the program's own services.
+    void holdFolder(const std::wstring& folder) override;
     NodeKind kindOf(const std::wstring& path) override;
     std::wstring spell(const std::wstring& path) override;
     std::wstring realPath(const std::wstring& path) override;
     bool nameFits(const std::wstring& name) override;
-    void copyFile(const std::wstring& source, const std::wstring& installed,
-                  const std::wstring& staged) override;
+    std::uint64_t copyFile(const std::wstring& source, const std::wstring& installed,
+                           const std::wstring& staged) override;
     void writeFile(const std::wstring& path, const std::string& bytes) override;
-    std::optional<std::string> readFile(const std::wstring& path) override;
+    std::optional<std::string> readFile(const std::wstring& path, std::size_t limit) override;
     void flushFiles(const std::vector<std::wstring>& paths) override;
     void flushFolders(const std::vector<std::wstring>& folders) override;
     void rename(const std::wstring& from, const std::wstring& to) override;
@@ -99,11 +103,14 @@ class MemoryFiles : public StagingFiles, public RegistryValues {
     struct Walk {
         std::vector<std::pair<std::wstring, NodePtr>> found;
         std::vector<std::wstring> missing;
+        bool belowHeld = false;  ///< the last folder found is a held folder or lies below one
     };
 
     /// Follows `path` as the system does; `anyCase` looks a name up without regard to letter case when
     /// no exact match is there, as the program's own lookup does.
-    Walk walk(const std::wstring& path, bool followLast, bool anyCase = false) const;
+    /// Below a held folder a link is a failure, unless `anyLink` (realPath's walk).
+    Walk walk(const std::wstring& path, bool followLast, bool anyCase = false, bool anyLink = false) const;
+    bool isHeld(const NodePtr& node) const;
     NodePtr existing(const std::wstring& path, bool followLast) const;
     std::wstring resolved(const std::wstring& path) const;
     Slot slotOf(const std::wstring& path) const;
@@ -111,6 +118,7 @@ class MemoryFiles : public StagingFiles, public RegistryValues {
     void changed(const std::wstring& line);
 
     NodePtr m_root;
+    std::vector<NodePtr> m_held;
     MemoryValues m_values;
     std::vector<std::wstring> m_calls;
     std::map<std::wstring, std::size_t> m_callsOfKind;

@@ -39,28 +39,22 @@ void ScriptedRuntime::close(FileNumber number) {
 void ScriptedRuntime::deleteFile(const std::wstring& path) {
     noteChange(L"delete " + path);
     if (refuseDeletions) throw Failure("write-protected folder");
-    FileRuntime::deleteFile(path);
+    realFiles().removeFile(path);
     deletions.push_back(path);
 }
 
-void ScriptedRuntime::removeOwnFile(const std::wstring& path) {
-    noteChange(L"delete " + path);
-    if (refuseDeletions) throw Failure("write-protected folder");
-    FileRuntime::removeOwnFile(path);
-    deletions.push_back(path);
-}
-
-void ScriptedRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
-                                const std::wstring& staged) {
+std::uint64_t ScriptedRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
+                                         const std::wstring& staged) {
     noteChange(L"stage " + source + L" -> " + staged);
     if (++m_stageCopies == failStageCopyAt) throw Failure("cannot copy: " + stageCopyError);
-    FileRuntime::stageCopy(source, destination, staged);
+    const std::uint64_t bytes = realFiles().copyFile(source, destination, staged);
     copies.emplace_back(source, destination);
+    return bytes;
 }
 
 void ScriptedRuntime::writeFile(const std::wstring& path, const std::string& bytes) {
     noteChange(L"write " + path);
-    FileRuntime::writeFile(path, bytes);
+    realFiles().writeFile(path, bytes);
 }
 
 void ScriptedRuntime::noteChange(const std::wstring& call) {
@@ -71,19 +65,19 @@ void ScriptedRuntime::noteChange(const std::wstring& call) {
 void ScriptedRuntime::renameFile(const std::wstring& from, const std::wstring& to) {
     noteChange(L"rename " + from + L" -> " + to);
     if (++m_renames == failRenameAt) throw Failure("cannot rename");
-    FileRuntime::renameFile(from, to);
+    realFiles().rename(from, to);
 }
 
 void ScriptedRuntime::flushFiles(const std::vector<std::wstring>& paths) {
     noteChange(L"flush " + std::to_wstring(paths.size()) + L" files");
     if (++m_flushes == failFlushAt) throw Failure("cannot flush");
-    FileRuntime::flushFiles(paths);
+    realFiles().flushFiles(paths);
 }
 
 void ScriptedRuntime::flushFolders(const std::vector<std::wstring>& folders) {
     noteChange(L"flush " + std::to_wstring(folders.size()) + L" folders");
     if (++m_flushes == failFlushAt) throw Failure("cannot flush");
-    FileRuntime::flushFolders(folders);
+    realFiles().flushFolders(folders);
 }
 
 int ScriptedRuntime::messageBox(const std::wstring& text, int style, const std::wstring& title) {

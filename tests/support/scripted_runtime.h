@@ -67,14 +67,20 @@ class ScriptedRuntime : public FileRuntime {
     bool atEndOfFile(FileNumber number) override;
     std::wstring readEntry(FileNumber number) override;
     void close(FileNumber number) override;
-    void deleteFile(const std::wstring& path) override;
-    void removeOwnFile(const std::wstring& path) override;
-    void stageCopy(const std::wstring& source, const std::wstring& destination,
-                   const std::wstring& staged) override;
-    void writeFile(const std::wstring& path, const std::string& bytes) override;
-    void renameFile(const std::wstring& from, const std::wstring& to) override;
-    void flushFiles(const std::vector<std::wstring>& paths) override;
-    void flushFolders(const std::vector<std::wstring>& folders) override;
+    /// The real file services on the folders the run holds, with every change going through the calls
+    /// below, where the faults above are played.
+    FileServices& files() override { return m_scripted; }
+    /// The real file services themselves, which no fault reaches.
+    FileServices& realFiles() { return FileRuntime::files(); }
+
+    /// The calls of the file services that tests script; each makes the change through realFiles().
+    virtual void deleteFile(const std::wstring& path);
+    virtual std::uint64_t stageCopy(const std::wstring& source, const std::wstring& destination,
+                                    const std::wstring& staged);
+    virtual void writeFile(const std::wstring& path, const std::string& bytes);
+    virtual void renameFile(const std::wstring& from, const std::wstring& to);
+    virtual void flushFiles(const std::vector<std::wstring>& paths);
+    virtual void flushFolders(const std::vector<std::wstring>& folders);
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
     void processPendingMessages() override;
     [[noreturn]] void endProgram(int exitStatus) override;
@@ -83,8 +89,45 @@ class ScriptedRuntime : public FileRuntime {
     static int defaultAnswer(int style);
 
   private:
+    /// The file services the run sees: reads go to the real ones, changes to the scripted calls above.
+    class ScriptedFiles final : public FileServices {
+      public:
+        explicit ScriptedFiles(ScriptedRuntime& runtime) : m_runtime(runtime) {}
+        void holdFolder(const std::wstring& folder) override { real().holdFolder(folder); }
+        NodeKind kindOf(const std::wstring& path) override { return real().kindOf(path); }
+        std::wstring spell(const std::wstring& path) override { return real().spell(path); }
+        std::wstring realPath(const std::wstring& path) override { return real().realPath(path); }
+        bool nameFits(const std::wstring& name) override { return real().nameFits(name); }
+        std::uint64_t copyFile(const std::wstring& source, const std::wstring& installed,
+                               const std::wstring& staged) override {
+            return m_runtime.stageCopy(source, installed, staged);
+        }
+        void writeFile(const std::wstring& path, const std::string& bytes) override {
+            m_runtime.writeFile(path, bytes);
+        }
+        std::optional<std::string> readFile(const std::wstring& path, std::size_t limit) override {
+            return real().readFile(path, limit);
+        }
+        void flushFiles(const std::vector<std::wstring>& paths) override { m_runtime.flushFiles(paths); }
+        void flushFolders(const std::vector<std::wstring>& folders) override {
+            m_runtime.flushFolders(folders);
+        }
+        void rename(const std::wstring& from, const std::wstring& to) override {
+            m_runtime.renameFile(from, to);
+        }
+        void createFolder(const std::wstring& path) override { real().createFolder(path); }
+        void removeFolder(const std::wstring& path) override { real().removeFolder(path); }
+        void removeFile(const std::wstring& path) override { m_runtime.deleteFile(path); }
+
+      private:
+        FileServices& real() { return m_runtime.realFiles(); }
+        ScriptedRuntime& m_runtime;
+    };
+
     /// Records a call that changes files and hands it to beforeFileChange.
     void noteChange(const std::wstring& call);
+
+    ScriptedFiles m_scripted{*this};
 
     int m_filesOpen = 0;
     int m_stageCopies = 0;

@@ -86,10 +86,16 @@ TEST_F(UnattendedRuntimeTest, EachStagedFileCountsItsBytes) {
     UnattendedRuntime runtime = make(RunMode::Quiet);
     test::writeFile(folder / "update" / "a.bin", "12345");
     test::writeFile(folder / "update" / "b.bin", "123");
+    std::filesystem::create_directories(folder / "Kelvane");
     const std::wstring update = fromUtf8((folder / "update").string());
     const std::wstring installation = fromUtf8((folder / "Kelvane").string());
-    runtime.stageCopy(update + L"/a.bin", installation + L"/a.bin", installation + L"/a.bin.setup-new");
-    runtime.stageCopy(update + L"/b.bin", installation + L"/b.bin", installation + L"/b.bin.setup-new");
+    runtime.files().holdFolder(update);
+    runtime.files().holdFolder(installation);
+    for (const std::wstring name : {L"/a.bin", L"/b.bin"}) {
+        const std::uint64_t bytes =
+            runtime.files().copyFile(update + name, installation + name, installation + name + L".setup-new");
+        runtime.fileStaged(update + name, installation + name, bytes);
+    }
     EXPECT_EQ(progress.filesDone, 2);
     EXPECT_EQ(progress.bytesDone, 8u);
 }

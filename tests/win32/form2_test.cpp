@@ -56,10 +56,10 @@ class RecordingRuntime : public ScriptedRuntime {
     using ScriptedRuntime::ScriptedRuntime;
     std::function<void()> beforeCopy;
 
-    void stageCopy(const std::wstring& source, const std::wstring& destination,
-                   const std::wstring& staged) override {
+    std::uint64_t stageCopy(const std::wstring& source, const std::wstring& destination,
+                            const std::wstring& staged) override {
         if (beforeCopy) beforeCopy();
-        ScriptedRuntime::stageCopy(source, destination, staged);
+        return ScriptedRuntime::stageCopy(source, destination, staged);
     }
 };
 

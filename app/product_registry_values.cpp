@@ -1,0 +1,29 @@
+#include "app/product_registry_values.h"
+
+#include <filesystem>
+
+#include "platform/failure.h"
+#include "platform/file_io.h"
+#include "platform/path_mapping.h"
+#include "registry/product_registry.h"
+
+namespace setup {
+
+std::optional<std::wstring> ProductRegistryValues::read(const std::wstring& section,
+                                                        const std::wstring& key) {
+    return readRegistryValue(section, key);
+}
+
+void ProductRegistryValues::write(const std::wstring& section, const std::wstring& key,
+                                  const std::optional<std::wstring>& value) {
+    if (!writeRegistryValue(section, key, value)) throw Failure("the registry could not be written");
+}
+
+void ProductRegistryValues::removeTemporary(std::uint64_t process) {
+    const std::optional<std::wstring> folder = registryFolder();
+    if (!folder) return;
+    const std::filesystem::path temporary = mapPath(*folder) / replacementTemporaryName(process);
+    if (existsNoFollow(temporary)) removeFileEvenReadOnly(temporary);
+}
+
+}  // namespace setup
