@@ -81,6 +81,9 @@ class ScriptedRuntime : public FileRuntime {
     virtual void renameFile(const std::wstring& from, const std::wstring& to);
     virtual void flushFiles(const std::vector<std::wstring>& paths);
     virtual void flushFolders(const std::vector<std::wstring>& folders);
+    /// Every event the run logged, in order.
+    std::vector<std::wstring> events;
+    void logEvent(const std::wstring& event) override { events.push_back(event); }
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
     void processPendingMessages() override;
     [[noreturn]] void endProgram(int exitStatus) override;
