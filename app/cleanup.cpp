@@ -1,6 +1,8 @@
 #include "app/cleanup.h"
 
 #include <exception>
+#include <map>
+#include <optional>
 
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
@@ -9,6 +11,7 @@
 #include "run/session.h"
 #include "run/update_list.h"
 #include "run/windows.h"
+#include "staging/path_text.h"
 #include "staging/update_plan.h"
 
 namespace setup {
@@ -24,21 +27,42 @@ void ignoringFailure(Step&& step) {
     }
 }
 
-/// Deletes the update's file `name`, given below the update folder, through the folder the run holds: a
-/// link on the way is never followed (a link the folder's own links lead to inside it is resolved once,
-/// as the plan resolves it), and a link at the name itself is removed, never its target.
-void deleteFromUpdateFolder(Runtime& runtime, const std::wstring& name) {
-    FileServices& files = runtime.files();
-    std::wstring directory = runtime.programDirectory();
-    const std::wstring spelled = files.spell(WithTrailingBackslash(directory) + name);
-    const std::size_t last = spelled.find_last_of(L"\\/");
-    files.removeFile(joinPath(files.realPath(spelled.substr(0, last)), spelled.substr(last + 1)));
-}
+/// Deletes the update's files through the folder the run holds: a link on the way is never followed (a
+/// link the folder's own links lead to inside it is resolved once per folder, as the plan resolves it),
+/// and a link at the name itself is removed, never its target.
+class UpdateFolderDeletion {
+  public:
+    explicit UpdateFolderDeletion(Runtime& runtime)
+        : m_runtime(runtime),
+          m_folder(runtime.programDirectory()),
+          m_real(runtime.files().realPath(m_folder)) {}
+
+    /// Deletes `name`, given below the update folder; anything that leaves it, by its text or through a
+    /// link, is never touched (answers false).
+    bool remove(const std::wstring& name) {
+        if (!staysInsideBase(name)) return false;
+        FileServices& files = m_runtime.files();
+        const std::wstring spelled = files.spell(WithTrailingBackslash(m_folder) + name);
+        const std::size_t last = spelled.find_last_of(L"\\/");
+        const std::wstring parent = spelled.substr(0, last);
+        auto real = m_realFolders.find(parent);
+        if (real == m_realFolders.end()) real = m_realFolders.emplace(parent, files.realPath(parent)).first;
+        if (!isSameOrInside(real->second, m_real)) return false;
+        files.removeFile(joinPath(real->second, spelled.substr(last + 1)));
+        return true;
+    }
+
+  private:
+    Runtime& m_runtime;
+    std::wstring m_folder;
+    std::wstring m_real;
+    std::map<std::wstring, std::wstring> m_realFolders;
+};
 
 /// A pass over the list deleting what its entries name, to the end of the list. The first read that
 /// fails ends it (a list missing or gone, an unreadable entry), so the pass never loops on a value it did
 /// not read.
-void deleteShippedFiles(Runtime& runtime, RunState& state) {
+void deleteShippedFiles(Runtime& runtime, RunState& state, UpdateFolderDeletion& deletion) {
     runtime.logEvent(L"Nettoyage du dossier de mise \u00E0 jour");
     ignoringFailure([&] { state.ListFileNumber = runtime.freeFileNumber(); });
     ignoringFailure([&] { runtime.openForInput(state.ListFileNumber, updateListPath(runtime)); });
@@ -54,12 +78,8 @@ void deleteShippedFiles(Runtime& runtime, RunState& state) {
         if (!read) break;
         if (namesShippedFile(state.CurrentLine)) {
             ignoringFailure([&] {
-                std::wstring directory = runtime.programDirectory();
-                // Entries are plain names below the program directory; anything that leaves it, by its
-                // text or through a link, is never touched.
-                if (!resolvesInsideFolder(directory, state.CurrentLine, LastLink::Kept)) return;
-                deleteFromUpdateFolder(runtime, state.CurrentLine);
-                runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : " + state.CurrentLine);
+                if (deletion.remove(state.CurrentLine))
+                    runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : " + state.CurrentLine);
             });
         }
     }
@@ -74,18 +94,20 @@ void CleanupAndExit(Session& session) {
     if (session.state.update) session.state.update->undo();
     if (!session.state.keepUpdateFolder) {
         ignoringFailure([&] { runtime.files().holdFolder(runtime.programDirectory()); });
-        deleteShippedFiles(runtime, session.state);
+        std::optional<UpdateFolderDeletion> deletion;
+        ignoringFailure([&] { deletion.emplace(runtime); });
+        if (deletion) deleteShippedFiles(runtime, session.state, *deletion);
         ignoringFailure([&] {
-            deleteFromUpdateFolder(runtime, L"Setup.lst");
-            runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
+            if (deletion && deletion->remove(L"Setup.lst"))
+                runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
         });
         // The seal goes with the list it vouches for; an update without one has none to delete.
         ignoringFailure([&] {
             FileServices& files = runtime.files();
             std::wstring directory = runtime.programDirectory();
-            if (files.kindOf(files.spell(WithTrailingBackslash(directory) + L"setup.sum")) !=
-                NodeKind::Missing)
-                deleteFromUpdateFolder(runtime, L"setup.sum");
+            if (deletion && files.kindOf(files.spell(WithTrailingBackslash(directory) + L"setup.sum")) !=
+                                NodeKind::Missing)
+                deletion->remove(L"setup.sum");
         });
     }
     if (session.state.keepUpdateFolder)

@@ -208,7 +208,13 @@ void StagedUpdate::finish() {
     if (m_phase != Phase::Final) return;
     m_phase = Phase::Finished;
     // The moved-aside files go durably before the journal that names them, so none is ever left unnamed.
-    const bool removed = ignoringFailure([&] { rollForward(m_files, m_plan.root, m_journal); });
+    // This run knows what it left: only the files it moved aside, each removed without a look first.
+    const bool removed = ignoringFailure([&] {
+        for (const JournalFile& file : m_journal.files) {
+            if (file.replacing) m_files.removeFile(asidePath(m_plan.root, file));
+        }
+        m_files.flushFolders(touchedFolders(m_files, m_plan.root, m_journal));
+    });
     if (!removed) return;
     ignoringFailure([&] {
         m_files.removeFile(joinPath(m_plan.root, kFinalJournalName));

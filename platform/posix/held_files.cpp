@@ -355,10 +355,12 @@ struct HeldFolderFiles::Folders {
     int createFresh(const Place& place) {
         const int parent = parentOf(place);
         const std::string& name = place.parts.back();
-        if (::unlinkat(parent, name.c_str(), 0) != 0 && errno != ENOENT)
-            fail("cannot remove", place.shown, errno);
-        const int fd =
-            ::openat(parent, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
+        int fd = ::openat(parent, name.c_str(), kFlags, 0600);
+        if (fd < 0 && errno == EEXIST) {
+            if (::unlinkat(parent, name.c_str(), 0) != 0) fail("cannot remove", place.shown, errno);
+            fd = ::openat(parent, name.c_str(), kFlags, 0600);
+        }
         if (fd < 0) fail("cannot create", place.shown, errno);
         noteName(place, true);
         return fd;

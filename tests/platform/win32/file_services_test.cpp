@@ -46,9 +46,9 @@ TEST_P(HeldDestination, RefusesTheCommitsRenamesAndStaysWhole) {
     {
         const HeldOpen other(m_dir / "install" / "app.dll", GetParam().access, GetParam().sharing);
         ASSERT_TRUE(other.isOpen());
-        m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
-        EXPECT_THROW(m_runtime.renameFile(at(L"install\\app.dll"), at(L"install\\app.dll.old")), Failure);
-        EXPECT_THROW(m_runtime.renameFile(at(L"install\\app.dll.new"), at(L"install\\app.dll")), Failure);
+        files().copyFile(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
+        EXPECT_THROW(files().rename(at(L"install\\app.dll"), at(L"install\\app.dll.old")), Failure);
+        EXPECT_THROW(files().rename(at(L"install\\app.dll.new"), at(L"install\\app.dll")), Failure);
     }
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), "previous");
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll.new"), "new content");
@@ -69,7 +69,7 @@ TEST_F(FileRuntimeTest, SourceLockedByAnotherProgramStagesNothing) {
     writeFile(m_dir / "install" / "app.dll", "previous");
     const HeldOpen other(m_dir / "new.dll", GENERIC_WRITE, 0);
     ASSERT_TRUE(other.isOpen());
-    EXPECT_THROW(m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new")),
+    EXPECT_THROW(files().copyFile(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new")),
                  Failure);
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll"), "previous");
     EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
@@ -92,15 +92,15 @@ TEST_F(FileRuntimeTest, ReadOnlyInstalledFileIsReplacedAndPutBack) {
     const fs::path installed = m_dir / "install" / "app.dll";
     setReadOnly(installed, true);
 
-    m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
+    files().copyFile(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
     EXPECT_TRUE(isReadOnly(m_dir / "install" / "app.dll.new"));
-    m_runtime.flushFiles({at(L"install\\app.dll.new")});
-    m_runtime.renameFile(at(L"install\\app.dll"), at(L"install\\app.dll.old"));
-    m_runtime.renameFile(at(L"install\\app.dll.new"), at(L"install\\app.dll"));
+    files().flushFiles({at(L"install\\app.dll.new")});
+    files().rename(at(L"install\\app.dll"), at(L"install\\app.dll.old"));
+    files().rename(at(L"install\\app.dll.new"), at(L"install\\app.dll"));
     EXPECT_EQ(readFile(installed), "new content");
     EXPECT_TRUE(isReadOnly(installed));
 
-    m_runtime.renameFile(at(L"install\\app.dll.old"), at(L"install\\app.dll"));
+    files().rename(at(L"install\\app.dll.old"), at(L"install\\app.dll"));
     EXPECT_EQ(readFile(installed), "previous");
     EXPECT_TRUE(isReadOnly(installed));
     EXPECT_EQ(namesIn(m_dir / "install"), std::set<std::string>{"app.dll"});
@@ -115,7 +115,7 @@ TEST_F(FileRuntimeTest, FailedRenameOverAReadOnlyFileLeavesItReadOnly) {
     {
         const HeldOpen other(installed, GENERIC_READ, FILE_SHARE_READ);
         ASSERT_TRUE(other.isOpen());
-        EXPECT_THROW(m_runtime.renameFile(at(L"install\\app.dll.new"), at(L"install\\app.dll")), Failure);
+        EXPECT_THROW(files().rename(at(L"install\\app.dll.new"), at(L"install\\app.dll")), Failure);
     }
     EXPECT_EQ(readFile(installed), "previous");
     EXPECT_TRUE(isReadOnly(installed));
@@ -126,7 +126,7 @@ TEST_F(FileRuntimeTest, FailedRenameOverAReadOnlyFileLeavesItReadOnly) {
 TEST_F(FileRuntimeTest, AReadOnlySourceGivesAReadOnlyStagedCopyOfANewFile) {
     writeFile(m_dir / "new.dll", "new content");
     setReadOnly(m_dir / "new.dll", true);
-    m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
+    files().copyFile(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
     const fs::path copy = m_dir / "install" / "app.dll.new";
     EXPECT_TRUE(isReadOnly(copy));
     EXPECT_EQ(readFile(copy), "new content");
@@ -138,21 +138,21 @@ TEST_F(FileRuntimeTest, StagingOverALeftoverReadOnlyCopyReplacesIt) {
     writeFile(m_dir / "new.dll", "new content");
     writeFile(m_dir / "install" / "app.dll.new", "left by a stopped run");
     setReadOnly(m_dir / "install" / "app.dll.new", true);
-    m_runtime.stageCopy(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
+    files().copyFile(at(L"new.dll"), at(L"install\\app.dll"), at(L"install\\app.dll.new"));
     EXPECT_EQ(readFile(m_dir / "install" / "app.dll.new"), "new content");
     EXPECT_FALSE(isReadOnly(m_dir / "install" / "app.dll.new"));
 }
 
 TEST_F(FileRuntimeTest, FoldersAreCreatedFlushedAndRemoved) {
-    m_runtime.createFolder(at(L"modules"));
-    m_runtime.createFolder(at(L"modules"));
-    EXPECT_NO_THROW(m_runtime.flushFolders({at(L""), at(L"modules")}));
+    files().createFolder(at(L"modules"));
+    files().createFolder(at(L"modules"));
+    EXPECT_NO_THROW(files().flushFolders({at(L""), at(L"modules")}));
     writeFile(m_dir / "modules" / "a.dll", "a");
-    EXPECT_THROW(m_runtime.removeFolder(at(L"modules")), Failure);
-    m_runtime.deleteFile(at(L"modules\\a.dll"));
-    m_runtime.removeFolder(at(L"modules"));
-    EXPECT_FALSE(m_runtime.exists(at(L"modules")));
-    EXPECT_THROW(m_runtime.removeFolder(at(L"modules")), Failure);
+    EXPECT_THROW(files().removeFolder(at(L"modules")), Failure);
+    files().removeFile(at(L"modules\\a.dll"));
+    files().removeFolder(at(L"modules"));
+    EXPECT_EQ(files().kindOf(at(L"modules")), NodeKind::Missing);
+    EXPECT_THROW(files().removeFolder(at(L"modules")), Failure);
 }
 
 TEST_F(FileRuntimeTest, DeletionOfAFileHeldOpenFailsAndKeepsIt) {
@@ -160,7 +160,7 @@ TEST_F(FileRuntimeTest, DeletionOfAFileHeldOpenFailsAndKeepsIt) {
     {
         const HeldOpen other(m_dir / "setup.lst", GENERIC_READ, FILE_SHARE_READ);
         ASSERT_TRUE(other.isOpen());
-        EXPECT_THROW(m_runtime.deleteFile(at(L"setup.lst")), Failure);
+        EXPECT_THROW(files().removeFile(at(L"setup.lst")), Failure);
     }
     EXPECT_EQ(readFile(m_dir / "setup.lst"), "a");
 }
@@ -169,7 +169,7 @@ TEST_F(FileRuntimeTest, DeletionOfAReadOnlyFileFailsAndKeepsIt) {
     writeFile(m_dir / "setup.lst", "a");
     const std::wstring path = (m_dir / "setup.lst").wstring();
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_THROW(m_runtime.deleteFile(at(L"setup.lst")), Failure);
+    EXPECT_THROW(files().removeFile(at(L"setup.lst")), Failure);
     EXPECT_EQ(readFile(m_dir / "setup.lst"), "a");
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -180,11 +180,11 @@ TEST_F(FileRuntimeTest, TheUpdatesOwnReadOnlyFileIsRemovedUnlessHeldOpen) {
     {
         const HeldOpen other(m_dir / "app.dll.old", GENERIC_READ, FILE_SHARE_READ);
         ASSERT_TRUE(other.isOpen());
-        EXPECT_THROW(m_runtime.removeOwnFile(at(L"app.dll.old")), Failure);
+        EXPECT_THROW(files().removeFile(at(L"app.dll.old")), Failure);
     }
     EXPECT_TRUE(isReadOnly(m_dir / "app.dll.old"));
-    m_runtime.removeOwnFile(at(L"app.dll.old"));
-    EXPECT_FALSE(m_runtime.exists(at(L"app.dll.old")));
+    files().removeFile(at(L"app.dll.old"));
+    EXPECT_EQ(files().kindOf(at(L"app.dll.old")), NodeKind::Missing);
 }
 
 struct NameCase {
@@ -214,26 +214,30 @@ class NamesAndLengths : public FileRuntimeTest, public ::testing::WithParamInter
 TEST_P(NamesAndLengths, StageCommitFindReadAndDelete) {
     const std::wstring folder = GetParam().relative;
     writeFile(m_dir / "setup.lst", "\"entry\",x\r\n");
+    for (std::size_t end = folder.find(L'\\'); ; end = folder.find(L'\\', end + 1)) {
+        files().createFolder(at(folder.substr(0, end)));
+        if (end == std::wstring::npos) break;
+    }
     const auto install = [&](const std::wstring& source, const std::wstring& name) {
-        m_runtime.stageCopy(at(source), at(folder + L"\\" + name), at(folder + L"\\" + name + L".new"));
-        m_runtime.flushFiles({at(folder + L"\\" + name + L".new")});
-        m_runtime.renameFile(at(folder + L"\\" + name + L".new"), at(folder + L"\\" + name));
-        m_runtime.flushFolders({at(folder)});
+        files().copyFile(at(source), at(folder + L"\\" + name), at(folder + L"\\" + name + L".new"));
+        files().flushFiles({at(folder + L"\\" + name + L".new")});
+        files().rename(at(folder + L"\\" + name + L".new"), at(folder + L"\\" + name));
+        files().flushFolders({at(folder)});
     };
     install(L"setup.lst", L"setup.lst");
     install(folder + L"\\setup.lst", L"copy of setup.lst");
-    EXPECT_TRUE(m_runtime.exists(at(folder + L"\\setup.lst")));
-    EXPECT_TRUE(m_runtime.exists(at(folder + L"\\copy of setup.lst")));
+    EXPECT_NE(files().kindOf(at(folder + L"\\setup.lst")), NodeKind::Missing);
+    EXPECT_NE(files().kindOf(at(folder + L"\\copy of setup.lst")), NodeKind::Missing);
 
     const FileNumber number = m_runtime.freeFileNumber();
     m_runtime.openForInput(number, at(folder + L"\\COPY OF SETUP.LST"));
     EXPECT_EQ(m_runtime.readEntry(number), L"entry");
     m_runtime.close(number);
 
-    m_runtime.deleteFile(at(folder + L"\\setup.lst"));
-    m_runtime.deleteFile(at(folder + L"\\copy of setup.lst"));
-    EXPECT_FALSE(m_runtime.exists(at(folder + L"\\setup.lst")));
-    EXPECT_FALSE(m_runtime.exists(at(folder + L"\\copy of setup.lst")));
+    files().removeFile(at(folder + L"\\setup.lst"));
+    files().removeFile(at(folder + L"\\copy of setup.lst"));
+    EXPECT_EQ(files().kindOf(at(folder + L"\\setup.lst")), NodeKind::Missing);
+    EXPECT_EQ(files().kindOf(at(folder + L"\\copy of setup.lst")), NodeKind::Missing);
     removeEmptyFolders(at(folder), m_dir.path().wstring());
 }
 
@@ -279,9 +283,9 @@ class DeviceDestination : public FileRuntimeTest, public ::testing::WithParamInt
 
 TEST_P(DeviceDestination, IsAFailedCopyNotASilentWriteToTheDevice) {
     writeFile(m_dir / "new.dll", "new content");
-    EXPECT_THROW(m_runtime.stageCopy(at(L"new.dll"), at(GetParam().destination), at(GetParam().destination)),
+    EXPECT_THROW(files().copyFile(at(L"new.dll"), at(GetParam().destination), at(GetParam().destination)),
                  Failure);
-    EXPECT_THROW(m_runtime.writeFile(at(GetParam().destination), "bytes"), Failure);
+    EXPECT_THROW(files().writeFile(at(GetParam().destination), "bytes"), Failure);
     EXPECT_EQ(namesIn(m_dir.path()), std::set<std::string>{"new.dll"});
 }
 
