@@ -1,8 +1,11 @@
 #include "app/cleanup.h"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "platform/path_mapping.h"
 #include "platform/runtime.h"
@@ -41,18 +44,35 @@ class UpdateFolderDeletion {
     /// link, is never touched (answers false).
     bool remove(const std::wstring& name) {
         if (!staysInsideBase(name)) return false;
-        FileServices& files = m_runtime.files();
-        const std::wstring spelled = files.spell(WithTrailingBackslash(m_folder) + name);
-        const std::size_t last = spelled.find_last_of(L"\\/");
-        const std::wstring parent = spelled.substr(0, last);
-        auto real = m_realFolders.find(parent);
-        if (real == m_realFolders.end()) real = m_realFolders.emplace(parent, files.realPath(parent)).first;
-        if (!isSameOrInside(real->second, m_real)) return false;
-        files.removeFile(joinPath(real->second, spelled.substr(last + 1)));
-        return true;
+        const std::wstring given = WithTrailingBackslash(m_folder) + name;
+        // A name as the list writes it is the name on disk nearly always: it is removed without a look
+        // first, and only a name in other letters is looked up.
+        const std::vector<std::wstring_view> parts = pathComponents(name);
+        const bool plain = std::none_of(parts.begin(), parts.end(), [](std::wstring_view part) {
+            return part == L"." || part == L"..";
+        });
+        if (plain) {
+            try {
+                return removeAt(given);
+            } catch (const std::exception&) {
+            }
+        }
+        return removeAt(m_runtime.files().spell(given));
     }
 
   private:
+    /// Removes `path`, below the update folder, from the real folder its folder is.
+    bool removeAt(const std::wstring& path) {
+        FileServices& files = m_runtime.files();
+        const std::size_t last = path.find_last_of(L"\\/");
+        const std::wstring parent = path.substr(0, last);
+        auto real = m_realFolders.find(parent);
+        if (real == m_realFolders.end()) real = m_realFolders.emplace(parent, files.realPath(parent)).first;
+        if (!isSameOrInside(real->second, m_real)) return false;
+        files.removeFile(joinPath(real->second, path.substr(last + 1)));
+        return true;
+    }
+
     Runtime& m_runtime;
     std::wstring m_folder;
     std::wstring m_real;
