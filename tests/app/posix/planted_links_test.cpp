@@ -157,6 +157,24 @@ INSTANTIATE_TEST_SUITE_P(
                       SwapRow{"UpdateFolderBeforeCleanup", "delete", "update"}),
     [](const auto& info) { return info.param.name; });
 
+// A folder the plan will create, planted as a link before it is: the run stops and is undone.
+TEST(PlantedLinks, ALinkWhereTheRunCreatesAFolderFailsTheRunAndIsNotFollowed) {
+    LinkedUpdate update;
+    update.run.addUpdateFile("neuf/x.txt", "x");
+    update.run.writeList(std::string(";Mise a jour\r\nsub\\f000.txt\r\nneuf\\x.txt\r\n"));
+    update.run.runtime.beforeFileChange = [&](const std::wstring& call) {
+        if (call.starts_with(L"write") && !fs::is_symlink(update.run.installation / "neuf"))
+            fs::create_directory_symlink("../outside", update.run.installation / "neuf");
+    };
+
+    const int status = update.run.run();
+
+    EXPECT_EQ(status, 3);
+    fs::remove(update.run.installation / "neuf");
+    update.expectSoundEnd(status);
+    EXPECT_TRUE(update.logSaysUndone());
+}
+
 // A second process swaps a folder of the installation and one of the update folder with links to a
 // folder outside, as fast as it can, while whole runs go on.
 TEST(PlantedLinks, ASwappingAdversaryNeverRedirectsARun) {
