@@ -69,7 +69,7 @@ class UpdateFolderDeletion {
         auto real = m_realFolders.find(parent);
         if (real == m_realFolders.end()) real = m_realFolders.emplace(parent, files.realPath(parent)).first;
         if (!isSameOrInside(real->second, m_real)) return false;
-        files.removeFile(joinPath(real->second, path.substr(last + 1)));
+        files.removeShippedFile(joinPath(real->second, path.substr(last + 1)));
         return true;
     }
 

@@ -61,6 +61,9 @@ class FileServices {
     /// Removes the file `path` (a read-only one too); never a folder, never a link's target (a link is
     /// removed itself).
     virtual void removeFile(const std::wstring& path) = 0;
+    /// Removes the file `path` of the update folder as removeFile does, but as the system's own deletion
+    /// does it: a read-only file is a failure and stays (Windows; on Linux the mode never stops a removal).
+    virtual void removeShippedFile(const std::wstring& path) { removeFile(path); }
 };
 
 }  // namespace setup

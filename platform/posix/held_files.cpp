@@ -623,6 +623,9 @@ void HeldFolderFiles::removeFile(const std::wstring& path) {
     m_folders->noteName(place, false);
 }
 
+// A file's mode never stops its removal here, as the system's own deletion has it.
+void HeldFolderFiles::removeShippedFile(const std::wstring& path) { removeFile(path); }
+
 void HeldFolderFiles::releaseAll() { m_folders->closeAll(); }
 
 }  // namespace setup

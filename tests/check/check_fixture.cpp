@@ -29,13 +29,7 @@ class RecordingRuntime final : public ScriptedRuntime {
     }
     /// Deletions in the update folder are recorded; the update's own bookkeeping in the installation (its
     /// journal, the saved registry) is really removed, as the run needs.
-    void deleteFile(const std::wstring& path) override {
-        if (path.starts_with(programDirectory())) {
-            acted.push_back(L"delete " + path);
-        } else {
-            ScriptedRuntime::deleteFile(path);
-        }
-    }
+    void deleteShippedFile(const std::wstring& path) override { acted.push_back(L"delete " + path); }
     std::vector<std::wstring> acted;
 };
 

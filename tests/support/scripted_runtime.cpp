@@ -43,6 +43,13 @@ void ScriptedRuntime::deleteFile(const std::wstring& path) {
     deletions.push_back(path);
 }
 
+void ScriptedRuntime::deleteShippedFile(const std::wstring& path) {
+    noteChange(L"delete " + path);
+    if (refuseDeletions) throw Failure("write-protected folder");
+    realFiles().removeShippedFile(path);
+    deletions.push_back(path);
+}
+
 std::uint64_t ScriptedRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
                                          const std::wstring& staged) {
     noteChange(L"stage " + source + L" -> " + staged);

@@ -75,6 +75,8 @@ class ScriptedRuntime : public FileRuntime {
 
     /// The calls of the file services that tests script; each makes the change through realFiles().
     virtual void deleteFile(const std::wstring& path);
+    /// As deleteFile, for the update folder's own files, which a read-only mode keeps on Windows.
+    virtual void deleteShippedFile(const std::wstring& path);
     virtual std::uint64_t stageCopy(const std::wstring& source, const std::wstring& destination,
                                     const std::wstring& staged);
     virtual void writeFile(const std::wstring& path, const std::string& bytes);
@@ -121,6 +123,7 @@ class ScriptedRuntime : public FileRuntime {
         void createFolder(const std::wstring& path) override { real().createFolder(path); }
         void removeFolder(const std::wstring& path) override { real().removeFolder(path); }
         void removeFile(const std::wstring& path) override { m_runtime.deleteFile(path); }
+        void removeShippedFile(const std::wstring& path) override { m_runtime.deleteShippedFile(path); }
 
       private:
         FileServices& real() { return m_runtime.realFiles(); }
