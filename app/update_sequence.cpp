@@ -137,6 +137,14 @@ BoxMessage installationLockedMessage() {
         L"Mise \u00E0 jour de Kelvane en cours", box::kExclamation};
 }
 
+BoxMessage foreignLockFileMessage() {
+    return {
+        L"Le fichier de verrou .setup-lock de l'installation de Kelvane n'est pas un fichier ordinaire du "
+        L"programme : la mise \u00E0 jour n'a pas \u00E9t\u00E9 lanc\u00E9e et rien n'a \u00E9t\u00E9 "
+        L"modifi\u00E9. Veuillez retirer ce fichier de l'installation, puis relancer la mise \u00E0 jour.",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
 BoxMessage rejectedJournalMessage(const std::wstring& path, const std::wstring& reason) {
     return {
         L"L'installation de Kelvane contient le journal d'une mise \u00E0 jour pr\u00E9c\u00E9dente que "

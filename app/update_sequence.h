@@ -31,6 +31,9 @@ BoxMessage notInstalledMessage();
 /// The message shown when another run holds the installation.
 BoxMessage installationLockedMessage();
 
+/// The message shown when the installation's lock file is not the program's own regular file.
+BoxMessage foreignLockFileMessage();
+
 /// The message shown when a journal found at the start is not one the program will act on.
 BoxMessage rejectedJournalMessage(const std::wstring& path, const std::wstring& reason);
 

@@ -8,6 +8,7 @@
 #include "app/product_registry_values.h"
 #include "app/update_sequence.h"
 #include "platform/failure.h"
+#include "platform/installation_lock.h"
 #include "platform/runtime.h"
 #include "run/run_state.h"
 #include "run/session.h"
@@ -54,7 +55,15 @@ std::wstring refusalReasonText(RefusalReason reason) {
 void takeInstallation(Session& session) {
     Runtime& runtime = session.runtime;
     RunState& state = session.state;
-    if (!runtime.lockInstallation(state.InstallDir)) stopKeepingUpdate(session, installationLockedMessage());
+    bool locked = false;
+    try {
+        locked = runtime.lockInstallation(state.InstallDir);
+    } catch (const ForeignLockFile&) {
+        // Whatever stands at the lock file's name is someone else's: the run leaves it, and everything
+        // else, as it found it.
+        stopKeepingUpdate(session, foreignLockFileMessage());
+    }
+    if (!locked) stopKeepingUpdate(session, installationLockedMessage());
     // From here on every change inside the installation is made through the folder opened now.
     runtime.files().holdFolder(state.InstallDir);
     state.registry = std::make_unique<ProductRegistryValues>();

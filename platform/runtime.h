@@ -52,7 +52,8 @@ class Runtime {
 
     /// Takes the exclusive lock that keeps a second run off the installation `folder` until the program
     /// ends (the system releases it if the process dies). False when another process holds it. Throws
-    /// Failure when the lock cannot be taken for another reason.
+    /// ForeignLockFile when something not the program's own stands at the lock file's name, Failure when
+    /// the lock cannot be taken for another reason.
     virtual bool lockInstallation(const std::wstring& folder) = 0;
 
     /// Records one event of the run for an administrator's log; does nothing where no log was asked for.

@@ -11,8 +11,9 @@ class AppendFile;
 /// appended to the file as the run goes.
 class RunLog {
   public:
-    /// Opens the log at `path` for appending, creating it when absent. Throws Failure with the system's
-    /// reason when it cannot be opened.
+    /// Opens the log at `path` for appending, creating it when absent. Throws NotARegularFile when a link,
+    /// a folder, a pipe or a device stands at that name, Failure with the system's reason when it cannot be
+    /// opened.
     explicit RunLog(const std::wstring& path);
     ~RunLog();
     RunLog(const RunLog&) = delete;

@@ -4,6 +4,7 @@
 
 #include "app/update_sequence.h"
 #include "directives/list_directives.h"
+#include "platform/append_file.h"
 #include "platform/standard_streams.h"
 #include "platform/text_codec.h"
 #include "run/run_state.h"
@@ -30,6 +31,12 @@ std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::w
     if (start.options.logPath) {
         try {
             start.log = std::make_unique<RunLog>(*start.options.logPath);
+        } catch (const NotARegularFile&) {
+            writeStandardError(L"Setup : le journal \u00AB " + *start.options.logPath +
+                               L" \u00BB n'est pas un fichier ordinaire (lien, dossier, tube ou "
+                               L"p\u00E9riph\u00E9rique) ; la mise \u00E0 jour n'a pas \u00E9t\u00E9 "
+                               L"lanc\u00E9e.\n");
+            return 3;
         } catch (const std::exception& failure) {
             writeStandardError(L"Setup : impossible d'ouvrir le journal \u00AB " + *start.options.logPath +
                                L" \u00BB (" + fromUtf8(failure.what()) +

@@ -20,7 +20,7 @@ struct UnattendedStart {
 /// Reads the program's arguments and opens the log. Answers the exit status when the program must end at
 /// once, having touched nothing: 0 after printing the usage for "/?"; 64 after printing the reason and the
 /// usage on standard error for an invalid command line; 3 after printing why on standard error when the
-/// log cannot be opened.
+/// log cannot be opened or is not a regular file (a link, even one leading nowhere, is never followed).
 std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::wstring>& arguments);
 
 /// The quiet run: the whole update with no window and no display, its boxes answered and its progress

@@ -25,6 +25,10 @@ constexpr int kMaxAttempts = 100;
     throw Failure(what + " " + path.string() + ": " + std::strerror(error));
 }
 
+[[noreturn]] void refuse(const fs::path& path) {
+    throw ForeignLockFile("not the program's lock file: " + path.string());
+}
+
 bool sameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -60,7 +64,14 @@ std::unique_ptr<InstallationLock> takeInstallationLock(const fs::path& folder) {
         // Read access is enough for flock, so a lock file left by another user's killed run still serves.
         const int fd =
             ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
-        if (fd < 0) fail("cannot open the installation lock", path, errno);
+        if (fd < 0) {
+            const int error = errno;
+            // The system's reason differs with what stands there (ELOOP, EISDIR, ENXIO...); what stands
+            // there tells a foreign file apart from a folder where none can be made.
+            struct stat named {};
+            if (::lstat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) refuse(path);
+            fail("cannot open the installation lock", path, error);
+        }
         struct stat held {};
         if (::fstat(fd, &held) != 0) {
             const int error = errno;
@@ -69,7 +80,7 @@ std::unique_ptr<InstallationLock> takeInstallationLock(const fs::path& folder) {
         }
         if (!S_ISREG(held.st_mode)) {
             ::close(fd);
-            fail("not a regular file:", path, EINVAL);
+            refuse(path);
         }
         int locked;
         do {

@@ -2,19 +2,63 @@
 
 #include <windows.h>
 
-#include "platform/failure.h"
+#include <string_view>
+
+#include "platform/text_codec.h"
 #include "platform/win32/system_path.h"
 
 namespace setup {
 
+namespace {
+
+/// What a regular file never is: a folder, or a link or junction opened as itself.
+constexpr DWORD kNotRegular = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+
+[[noreturn]] void refuse(const std::wstring& path) {
+    throw NotARegularFile("not a regular file: " + toUtf8(path));
+}
+
+/// A reserved name ("NUL", "CON"...) or a "\\.\" path leads to a device rather than to a file.
+bool namesDevice(const std::wstring& path) {
+    wchar_t full[MAX_PATH];
+    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH && std::wstring_view(full, length).starts_with(L"\\\\.\\");
+}
+
+}  // namespace
+
 AppendFile::AppendFile(const std::wstring& path) {
+    if (namesDevice(path)) refuse(path);
+    const std::wstring name = systemPath(path);
     // FILE_APPEND_DATA without FILE_WRITE_DATA: the system puts every write at the end of the file as it
     // stands then, whoever else appends meanwhile. Others may read and append while the run goes on. Read
-    // access lets the writes be serialised by a lock (see append).
-    const HANDLE handle = ::CreateFileW(
-        systemPath(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) throw Failure("Windows error " + std::to_string(::GetLastError()));
+    // access lets the writes be serialised by a lock (see append). The run has an administrator's rights:
+    // a link or junction at the name is opened as itself, never followed, and then refused.
+    const HANDLE handle = ::CreateFileW(name.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // A folder is not opened at all (access denied): what stands at the name tells it apart.
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotRegular) != 0) refuse(path);
+        throw Failure("Windows error " + std::to_string(error));
+    }
+    // A pipe or a device (CON, a named pipe) is no disk file, and has no file information to ask for.
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        refuse(path);
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info)) {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(handle);
+        throw Failure("Windows error " + std::to_string(error));
+    }
+    if ((info.dwFileAttributes & kNotRegular) != 0) {
+        ::CloseHandle(handle);
+        refuse(path);
+    }
     m_handle = reinterpret_cast<std::intptr_t>(handle);
 }
 

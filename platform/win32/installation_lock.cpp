@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "platform/failure.h"
 #include "platform/text_codec.h"
 #include "platform/win32/system_path.h"
 
@@ -16,6 +15,13 @@ namespace fs = std::filesystem;
 
 [[noreturn]] void fail(const std::string& what, const fs::path& path, DWORD error) {
     throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+}
+
+/// What the program's lock file never is: a folder, or a link or junction opened as itself.
+constexpr DWORD kNotRegular = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+
+[[noreturn]] void refuse(const fs::path& path) {
+    throw ForeignLockFile("not the program's lock file: " + toUtf8(path.wstring()));
 }
 
 /// The open handle is the lock: no other open of the file is shared with it, and the system deletes the
@@ -50,6 +56,9 @@ std::unique_ptr<InstallationLock> takeInstallationLock(const fs::path& folder) {
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_SHARING_VIOLATION) return nullptr;
+        // A folder is not opened at all (access denied): what stands at the name tells it apart.
+        const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotRegular) != 0) refuse(path);
         fail("cannot open the installation lock", path, error);
     }
     BY_HANDLE_FILE_INFORMATION info{};
@@ -58,10 +67,9 @@ std::unique_ptr<InstallationLock> takeInstallationLock(const fs::path& folder) {
         closeKeepingFile(handle);
         fail("cannot examine the installation lock", path, error);
     }
-    if (::GetFileType(handle) != FILE_TYPE_DISK ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    if (::GetFileType(handle) != FILE_TYPE_DISK || (info.dwFileAttributes & kNotRegular) != 0) {
         closeKeepingFile(handle);
-        fail("not a regular file:", path, ERROR_CANT_ACCESS_FILE);
+        refuse(path);
     }
     return std::make_unique<ExclusiveOpenInstallationLock>(handle);
 }

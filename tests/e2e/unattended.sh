@@ -3,8 +3,9 @@
 # its standard streams, its log (by the content of its lines) and what it left behind.
 #   unattended.sh SCENARIO PROGRAM WORK_FOLDER [WINE_PREFIX]
 # Scenarios: quiet (applied, no display at all on Linux), not_installed, out_of_range, required_missing
-# (refusals), failure (a listed file missing), unknown_option, killed (a quiet run killed during its copy,
-# then run again), passive (on a virtual display: the windows come up, no box, the window closes itself).
+# (refusals), failure (a listed file missing), unknown_option, not_regular (a log or a lock file that is a
+# link, a folder, a FIFO or a device), killed (a quiet run killed during its copy, then run again), passive
+# (on a virtual display: the windows come up, no box, the window closes itself).
 # A Windows PROGRAM (setup.exe) runs under Wine in WINE_PREFIX, the registry in the prefix's Windows folder.
 set -euo pipefail
 scenario=$1
@@ -54,6 +55,8 @@ else
 fi
 registry=$windows/Tamreg.reg
 
+# A command the Linux runs go through when set (a time limit).
+limit=
 # Runs the program with the options given, standard output and error into files; sets $status.
 run() {
     status=0
@@ -64,7 +67,7 @@ run() {
         grep -v -e '^with-wine:' -e '^[0-9a-f]*:err:' -e '^[0-9a-f]*:fixme:' "$out/stderr.raw" | tr -d '\r' > "$out/stderr" || true
         tr -d '\r' < "$out/stdout" > "$out/stdout.txt" && mv "$out/stdout.txt" "$out/stdout"
     else
-        env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM WINDIR="$windows" "$work/update/setup" "$@" \
+        $limit env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM WINDIR="$windows" "$work/update/setup" "$@" \
             > "$out/stdout" 2> "$out/stderr" || status=$?
     fi
 }
@@ -146,6 +149,38 @@ case "$scenario" in
         run /log "$work/absent/folder/setup.log" /quiet
         expect "log that cannot be opened" "$status" 3
         expect "update folder kept" "$(listing "$work")" "$before"
+        ;;
+    not_regular)
+        # A link (even dangling), a folder, a FIFO or a device at the log's name or at the lock file's: each
+        # row is refused with its own text and status 3, changing nothing; a FIFO must not hold the run (124).
+        limit="timeout 20"
+        j=$work/journal
+        echo "l'administrateur" > "$j/admin.txt"
+        ln -s admin.txt "$j/link.log" && ln -s gone.txt "$j/dangling.log" && mkdir "$j/folder.log"
+        logs="$j/folder.log" locks=folder
+        if [[ "$program" == *.exe ]]; then
+            # Wine shows a Windows program a Linux link as what it leads to, and no FIFO at all.
+            logs+=" NUL"
+        else
+            mkfifo "$j/fifo.log"
+            logs+=" $j/link.log $j/dangling.log $j/fifo.log /dev/null" locks+=" link fifo"
+        fi
+        before=$(listing "$work"; md5sum < "$registry")
+        for given in $logs; do
+            [[ "$program" == *.exe && "$given" == /* ]] && given="Z:${given//\//\\}"
+            run /quiet /log "$given"
+            expect "log $given" "$status $(cat "$out/stderr")" "3 Setup : le journal « $given » n'est pas un fichier ordinaire (lien, dossier, tube ou périphérique) ; la mise à jour n'a pas été lancée."
+        done
+        expect "nothing made where the dangling link leads" "$(test -e "$j/gone.txt" && echo made)" ""
+        lock=$work/Kelvane/.setup-lock
+        for kind in $locks; do
+            case $kind in link) ln -s ../journal/admin.txt "$lock" ;; folder) mkdir "$lock" ;; *) mkfifo "$lock" ;; esac
+            what=$(stat -c %F "$lock")
+            run /quiet
+            expect "lock file $kind" "$status $(cat "$out/stderr") $(stat -c %F "$lock")" "3 Erreur: Mise à jour non terminée — Le fichier de verrou .setup-lock de l'installation de Kelvane n'est pas un fichier ordinaire du programme : la mise à jour n'a pas été lancée et rien n'a été modifié. Veuillez retirer ce fichier de l'installation, puis relancer la mise à jour. $what"
+            rm -r "$lock"
+        done
+        expect "update folder, installation, registry, administrator's file" "$(listing "$work"; md5sum < "$registry")" "$before"
         ;;
     killed)
         # Enough files that the copy lasts: the run is killed once its log shows the copy under way. The

@@ -69,7 +69,7 @@ TEST_F(InstallationLockTest, FolderThatCannotHoldTheLockFileIsAFailure) {
 
 TEST_F(InstallationLockTest, FolderAtTheLockFilesNameIsAFailureAndStays) {
     fs::create_directory(lockFile());
-    EXPECT_THROW(takeInstallationLock(m_dir.path()), Failure);
+    EXPECT_THROW(takeInstallationLock(m_dir.path()), ForeignLockFile);
     EXPECT_TRUE(fs::is_directory(lockFile()));
 }
 

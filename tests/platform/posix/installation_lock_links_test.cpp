@@ -26,7 +26,7 @@ TEST_P(LockFileLink, IsRefusedAndLeftAsItIs) {
     if (GetParam().targetExists) writeFile(target, "not the program's");
     fs::create_symlink(target, dir / kInstallationLockName);
 
-    EXPECT_THROW(takeInstallationLock(dir.path()), Failure);
+    EXPECT_THROW(takeInstallationLock(dir.path()), ForeignLockFile);
 
     EXPECT_TRUE(fs::is_symlink(dir / kInstallationLockName));
     EXPECT_EQ(fs::exists(target), GetParam().targetExists);
