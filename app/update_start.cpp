@@ -8,6 +8,7 @@
 #include "app/product_registry_values.h"
 #include "app/update_sequence.h"
 #include "platform/failure.h"
+#include "platform/held_files.h"
 #include "platform/installation_lock.h"
 #include "platform/runtime.h"
 #include "run/run_state.h"
@@ -66,6 +67,11 @@ void takeInstallation(Session& session) {
     if (!locked) stopKeepingUpdate(session, installationLockedMessage());
     // From here on every change inside the installation is made through the folder opened now.
     runtime.files().holdFolder(state.InstallDir);
+    runtime.logEvent(
+        systemRefusesPlantedLinks()
+            ? L"Le syst\u00E8me refuse lui aussi les liens plant\u00E9s par un autre utilisateur"
+            : L"Le syst\u00E8me ne refuse pas de lui-m\u00EAme les liens plant\u00E9s par un autre "
+              L"utilisateur : seuls les dossiers tenus ouverts par le programme les \u00E9cartent");
     state.registry = std::make_unique<ProductRegistryValues>();
     Recovery recovery = Recovery::None;
     try {

@@ -48,4 +48,10 @@ class HeldFolderFiles final : public FileServices {
     std::unique_ptr<Folders> m_folders;
 };
 
+/// Switches on, once, the system's own refusal to follow a link that a user with fewer rights planted
+/// (Windows: the process's redirection-trust mitigation; Linux: the kernel's protected links, which only
+/// the administrator sets) where the system has it, and answers whether it is on. Its absence changes
+/// nothing of what the held folders refuse.
+bool systemRefusesPlantedLinks();
+
 }  // namespace setup

@@ -626,6 +626,13 @@ void HeldFolderFiles::removeFile(const std::wstring& path) {
 // A file's mode never stops its removal here, as the system's own deletion has it.
 void HeldFolderFiles::removeShippedFile(const std::wstring& path) { removeFile(path); }
 
+bool systemRefusesPlantedLinks() {
+    // Set by the administrator for the whole system: a program can only look.
+    std::ifstream setting("/proc/sys/fs/protected_symlinks");
+    int value = 0;
+    return setting >> value && value == 1;
+}
+
 void HeldFolderFiles::releaseAll() { m_folders->closeAll(); }
 
 }  // namespace setup

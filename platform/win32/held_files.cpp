@@ -101,10 +101,16 @@ const NativeCalls& native() {
 /// followed by the system's own path walks either; older systems go without.
 bool enforceRedirectionTrust() {
     using SetPolicy = BOOL(WINAPI*)(int, PVOID, SIZE_T);
+    using GetPolicy = BOOL(WINAPI*)(HANDLE, int, PVOID, SIZE_T);
     const auto setPolicy = systemFunction<SetPolicy>(L"kernel32.dll", "SetProcessMitigationPolicy");
-    if (setPolicy == nullptr) return false;
+    const auto getPolicy = systemFunction<GetPolicy>(L"kernel32.dll", "GetProcessMitigationPolicy");
+    if (setPolicy == nullptr || getPolicy == nullptr) return false;
     DWORD flags = kEnforceRedirectionTrust;
-    return setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags) != 0;
+    if (setPolicy(kRedirectionTrustPolicy, &flags, sizeof flags) == 0) return false;
+    // A system may accept the policy without knowing it: only the policy read back says it is on.
+    DWORD applied = 0;
+    return getPolicy(::GetCurrentProcess(), kRedirectionTrustPolicy, &applied, sizeof applied) != 0 &&
+           (applied & kEnforceRedirectionTrust) != 0;
 }
 
 /// Closes a handle when it goes out of scope.
@@ -835,9 +841,13 @@ void HeldFolderFiles::releaseAll() {
     m_folders->roots.clear();
 }
 
-void HeldFolderFiles::holdFolder(const std::wstring& folder) {
+bool systemRefusesPlantedLinks() {
     static const bool trusted = enforceRedirectionTrust();
-    (void)trusted;
+    return trusted;
+}
+
+void HeldFolderFiles::holdFolder(const std::wstring& folder) {
+    systemRefusesPlantedLinks();
     m_folders->hold(folder);
 }
 
