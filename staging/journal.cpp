@@ -1,6 +1,6 @@
 #include "staging/journal.h"
 
-#include <sstream>
+#include <string_view>
 
 #include "platform/text_codec.h"
 #include "staging/update_plan.h"
@@ -11,6 +11,33 @@ namespace {
 
 constexpr const char* kHeading = "Kelvane update journal 2";
 constexpr const char* kEndLine = "end";
+
+/// The lines of a journal's text, each without its line feed. A last line without one is told apart: the
+/// write stopped in it.
+class JournalLines {
+  public:
+    explicit JournalLines(std::string_view text) : m_text(text) {}
+
+    /// Takes the next line into `line`; false once every line is taken.
+    bool next(std::string& line) {
+        if (atEnd()) return false;
+        const std::size_t feed = m_text.find('\n', m_at);
+        m_cutShort = feed == std::string_view::npos;
+        const std::size_t end = m_cutShort ? m_text.size() : feed;
+        line.assign(m_text.substr(m_at, end - m_at));
+        m_at = m_cutShort ? end : end + 1;
+        return true;
+    }
+    /// True when the line last taken ran to the end of the text without a line feed.
+    bool cutShort() const { return m_cutShort; }
+    /// True when every line has been taken.
+    bool atEnd() const { return m_at >= m_text.size(); }
+
+  private:
+    std::string_view m_text;
+    std::size_t m_at = 0;
+    bool m_cutShort = false;
+};
 
 std::vector<std::string> splitTabs(const std::string& line) {
     std::vector<std::string> fields;
@@ -111,9 +138,19 @@ std::string formatJournal(const Journal& journal) {
 
 ParsedJournal parseJournal(const std::string& text) {
     ParsedJournal parsed;
-    std::istringstream lines(text);
+    // The lines are read in place, one at a time: a journal costs its own size and the names it holds.
+    std::string_view rest(text);
     std::string line;
-    if (!std::getline(lines, line) || line != kHeading || lines.eof()) {
+    bool whole = false;  // the line read last ended with its line feed
+    auto nextLine = [&] {
+        if (rest.empty()) return false;
+        const std::size_t end = rest.find('\n');
+        whole = end != std::string_view::npos;
+        line.assign(rest.substr(0, whole ? end : rest.size()));
+        rest.remove_prefix(whole ? end + 1 : rest.size());
+        return true;
+    };
+    if (!nextLine() || line != kHeading || !whole) {
         // Only the heading, or part of it, was written before the run stopped.
         const std::string heading = std::string(kHeading) + "\n";
         if (text.size() <= heading.size() && heading.compare(0, text.size(), text) == 0) {
@@ -124,15 +161,15 @@ ParsedJournal parseJournal(const std::string& text) {
         return parsed;
     }
     std::size_t number = 1;
-    while (std::getline(lines, line)) {
+    while (nextLine()) {
         ++number;
-        if (lines.eof()) {
+        if (!whole) {
             // A last line without its line feed: the write stopped there.
             parsed.state = JournalText::CutShort;
             return parsed;
         }
         if (line == kEndLine) {
-            if (lines.peek() != std::char_traits<char>::eof()) break;
+            if (!rest.empty()) break;
             if (parsed.journal.runId.empty()) {
                 parsed.reason = L"aucune ex\u00E9cution nomm\u00E9e";
                 return parsed;
@@ -147,7 +184,7 @@ ParsedJournal parseJournal(const std::string& text) {
             return parsed;
         }
     }
-    if (lines.eof() && parsed.reason.empty() && text.back() == '\n' && line != kEndLine) {
+    if (rest.empty() && line != kEndLine) {
         parsed.state = JournalText::CutShort;
         return parsed;
     }
