@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <map>
 #include <random>
 
 #include "platform/file_io.h"
@@ -103,8 +104,15 @@ void rollForward(FileServices& files, const std::wstring& root, const Journal& j
 void checkPlaces(FileServices& files, const std::wstring& root, const std::wstring& journalPath,
                  const Journal& journal) {
     const std::wstring rootReal = files.realPath(root);
+    // Each folder is resolved once, however many of the journal's files lie in it.
+    std::map<std::wstring, bool> known;
     auto inside = [&](const std::wstring& relative) {
-        return isSameOrInside(files.realPath(joinPath(root, relative)), rootReal);
+        auto found = known.find(relative);
+        if (found == known.end())
+            found =
+                known.emplace(relative, isSameOrInside(files.realPath(joinPath(root, relative)), rootReal))
+                    .first;
+        return found->second;
     };
     for (const std::wstring& folder : journal.folders) {
         if (!inside(parentRelative(folder)) || !inside(folder))
