@@ -1,10 +1,9 @@
 #include "app/product_registry_values.h"
 
-#include <filesystem>
-
 #include "platform/failure.h"
 #include "platform/file_io.h"
 #include "platform/path_mapping.h"
+#include "platform/system_path.h"
 #include "registry/product_registry.h"
 
 namespace setup {
@@ -22,7 +21,7 @@ void ProductRegistryValues::write(const std::wstring& section, const std::wstrin
 void ProductRegistryValues::removeTemporary(std::uint64_t process) {
     const std::optional<std::wstring> folder = registryFolder();
     if (!folder) return;
-    const std::filesystem::path temporary = mapPath(*folder) / replacementTemporaryName(process);
+    const SystemPath temporary = folderEntry(mapPath(*folder), replacementTemporaryName(process));
     if (existsNoFollow(temporary)) removeFileEvenReadOnly(temporary);
 }
 

@@ -161,7 +161,7 @@ std::wstring registryPathOf(const std::optional<std::wstring>& registryFile) {
 }  // namespace
 
 std::wstring defaultRegistryPath() {
-    return fromUtf8(mapPath(fromUtf8(windowsDirectory().string()) + L"\\" + kRegistryReadName).string());
+    return programPath(mapPath(programPath(windowsDirectory()) + L"\\" + kRegistryReadName));
 }
 
 DryRun dryRun(const ListAnalysis& analysis, const std::optional<std::wstring>& registryFile) {

@@ -31,7 +31,7 @@ std::string string(const std::wstring& text) {
 }
 
 /// A program path as the file system spells it.
-std::string path(const std::wstring& programPath) { return string(fromUtf8(mapPath(programPath).string())); }
+std::string path(const std::wstring& given) { return string(programPath(mapPath(given))); }
 
 std::string boolean(bool value) { return value ? "true" : "false"; }
 

@@ -36,7 +36,7 @@ SealOutcome sealUpdate(const ListAnalysis& analysis, bool strict) {
     const std::vector<SealedFile> files = digestUpdateFiles(list.updateFolder, names);
     writeSeal(list.updateFolder, files);
     const std::wstring path = list.updateFolder + L"\\" + std::wstring(kSealFileName);
-    std::wstring report = L"Sceau \u00E9crit : " + fromUtf8(mapPath(path).string()) + L"\n";
+    std::wstring report = L"Sceau \u00E9crit : " + programPath(mapPath(path)) + L"\n";
     for (const SealedFile& file : files) report += fromUtf8(formatSealLine(file.digest, file.name));
     report += std::to_wstring(files.size()) +
               (files.size() > 1 ? L" fichiers scell\u00E9s.\n" : L" fichier scell\u00E9.\n");

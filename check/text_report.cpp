@@ -40,7 +40,7 @@ std::wstring padded(std::wstring text, std::size_t width) {
 }
 
 /// A program path as the file system spells it, for people to find it.
-std::wstring shown(const std::wstring& path) { return fromUtf8(mapPath(path).string()); }
+std::wstring shown(const std::wstring& path) { return programPath(mapPath(path)); }
 
 std::wstring lineLabel(std::size_t line) { return line == 0 ? L"Liste" : L"Ligne " + std::to_wstring(line); }
 

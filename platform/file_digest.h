@@ -3,8 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
+
+#include "platform/system_path.h"
 
 namespace setup {
 
@@ -32,6 +33,6 @@ class Sha256 {
 
 /// The SHA-256 of the whole content of the regular file at `path`, read in large blocks. Throws Failure
 /// when it is missing, no regular file, or cannot be read to its end.
-Sha256Digest fileSha256(const std::filesystem::path& path);
+Sha256Digest fileSha256(const SystemPath& path);
 
 }  // namespace setup

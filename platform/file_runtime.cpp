@@ -39,7 +39,7 @@ FileNumber FileRuntime::freeFileNumber() {
 void FileRuntime::openForInput(FileNumber number, const std::wstring& path) {
     if (number < kFirstFileNumber || number > kLastFileNumber) throw Failure("bad " + numberText(number));
     if (m_open.contains(number)) throw Failure(numberText(number) + " is already open");
-    std::filesystem::path mapped = mapPath(path);
+    SystemPath mapped = mapPath(path);
     openAndClose(mapped);
     m_open.emplace(number, OpenFile{std::move(mapped), nullptr});
 }

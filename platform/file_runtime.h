@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -10,6 +9,7 @@
 #include "platform/held_files.h"
 #include "platform/installation_lock.h"
 #include "platform/runtime.h"
+#include "platform/system_path.h"
 
 namespace setup {
 
@@ -39,7 +39,7 @@ class FileRuntime : public Runtime {
     /// A file open under a number. Its bytes are read at the first test or read, so that an open and a
     /// close alone (a presence check) read nothing of it, whatever its size.
     struct OpenFile {
-        std::filesystem::path path;
+        SystemPath path;
         std::unique_ptr<EntryReader> reader;
     };
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <filesystem>
 #include <memory>
 
 #include "platform/failure.h"
+#include "platform/system_path.h"
 
 namespace setup {
 
@@ -28,6 +28,6 @@ class InstallationLock {
 /// until the answer is destroyed, which removes the lock file first. Null when another holder has it, in
 /// this process or another. Throws ForeignLockFile when anything but a regular file stands at the lock
 /// file's name, Failure when the lock cannot be taken for another reason (a folder that cannot be written).
-std::unique_ptr<InstallationLock> takeInstallationLock(const std::filesystem::path& folder);
+std::unique_ptr<InstallationLock> takeInstallationLock(const SystemPath& folder);
 
 }  // namespace setup

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/system_path.h"
 
 namespace setup {
 
@@ -35,15 +36,15 @@ bool resolvesInsideFolder(std::wstring_view base, std::wstring_view relative, La
 /// collapsed) each component that exists is looked up exactly first, then without regard to letter case
 /// in its directory (the first match in byte order wins); components that do not exist keep their
 /// spelling. On Windows the system does all of this itself and the path is handed over unchanged.
-std::filesystem::path mapPath(std::wstring_view path);
+SystemPath mapPath(std::wstring_view path);
 
 /// A file-system path as a program path (wide text), the way back from mapPath: UTF-8 names decoded on
 /// Linux, the system's own wide names on Windows.
-std::wstring programPath(const std::filesystem::path& path);
+std::wstring programPath(const SystemPath& path);
 
 /// The home of bare profile file names: the system's Windows directory; on Linux $WINDIR when set and
 /// not empty, else ${XDG_CONFIG_HOME:-$HOME/.config}.
-std::filesystem::path windowsDirectory();
+SystemPath windowsDirectory();
 
 /// Directory of the running executable, without a trailing separator except at the root.
 std::wstring executableDirectory();

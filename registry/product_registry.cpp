@@ -1,12 +1,12 @@
 #include "registry/product_registry.h"
 
 #include <exception>
-#include <filesystem>
 #include <string>
 
 #include "platform/failure.h"
 #include "platform/file_io.h"
 #include "platform/path_mapping.h"
+#include "platform/system_path.h"
 #include "platform/text_codec.h"
 #include "registry/path_routines.h"
 #include "registry/profile_format.h"
@@ -19,7 +19,7 @@ namespace {
 constexpr std::size_t kReadBufferSize = 255;
 
 /// Where the product registry lives, by the rule of every read and write.
-std::filesystem::path registryPlace() {
+SystemPath registryPlace() {
     const auto path = profileFilePath(toAnsi(kRegistryReadName));
     if (!path) throw Failure("the product registry has no place");
     return *path;
@@ -75,8 +75,7 @@ std::optional<std::string> readRegistryBytes() { return readFileIfPresent(regist
 std::optional<std::wstring> registryFolder() {
     const auto path = profileFilePath(toAnsi(kRegistryReadName));
     if (!path) return std::nullopt;
-    return programPath(path->parent_path());
+    return programPath(parentFolder(*path));
 }
-
 
 }  // namespace setup

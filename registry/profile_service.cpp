@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -16,7 +15,7 @@ namespace setup {
 namespace {
 
 /// Where the profile file `fileName` lives; nullopt for a name no file can have.
-std::optional<std::filesystem::path> profilePath(std::string_view fileName) {
+std::optional<SystemPath> profilePath(std::string_view fileName) {
     if (fileName.empty() || fileName.find('\0') != std::string_view::npos) return std::nullopt;
     const std::wstring name = fromAnsi(fileName);
     if (name.find_first_of(L"\\/") != std::wstring::npos) return mapPath(name);
@@ -31,7 +30,7 @@ std::size_t getPrivateProfileString(std::string_view section, std::string_view k
     if (buffer == nullptr || size == 0) return 0;
     buffer[0] = '\0';
     try {
-        const std::optional<std::filesystem::path> path = profilePath(fileName);
+        const std::optional<SystemPath> path = profilePath(fileName);
         if (!path) return 0;
         const std::optional<std::string> value = findProfileValue(readWholeFile(*path), section, key);
         if (!value) return 0;
@@ -46,11 +45,11 @@ std::size_t getPrivateProfileString(std::string_view section, std::string_view k
 }
 
 bool profileFileExists(std::string_view fileName) {
-    const std::optional<std::filesystem::path> path = profileFilePath(fileName);
+    const std::optional<SystemPath> path = profileFilePath(fileName);
     return path && existsNoFollow(*path);
 }
 
-std::optional<std::filesystem::path> profileFilePath(std::string_view fileName) {
+std::optional<SystemPath> profileFilePath(std::string_view fileName) {
     try {
         return profilePath(fileName);
     } catch (const std::exception&) {
@@ -61,7 +60,7 @@ std::optional<std::filesystem::path> profileFilePath(std::string_view fileName) 
 bool writePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                std::string_view fileName) {
     try {
-        const std::optional<std::filesystem::path> path = profilePath(fileName);
+        const std::optional<SystemPath> path = profilePath(fileName);
         if (!path) return false;
         // A file that exists but cannot be read makes the write fail: replacing it would lose the other
         // products' sections.

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string_view>
+
+#include "platform/system_path.h"
 
 namespace setup {
 
@@ -20,7 +21,7 @@ bool profileFileExists(std::string_view fileName);
 
 /// Where the profile file `fileName` lives, by the same rule as every read and write; nullopt for a name
 /// no file can have. Never throws.
-std::optional<std::filesystem::path> profileFilePath(std::string_view fileName);
+std::optional<SystemPath> profileFilePath(std::string_view fileName);
 
 /// Stores a profile value like WritePrivateProfileStringA: creates the file, the section or the key
 /// when missing and replaces the file atomically. Answers false on failure. Never throws.

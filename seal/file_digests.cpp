@@ -15,7 +15,7 @@ constexpr std::size_t kWorkers = 2;
 
 }  // namespace
 
-std::vector<std::optional<Sha256Digest>> digestFiles(const std::vector<std::filesystem::path>& paths) {
+std::vector<std::optional<Sha256Digest>> digestFiles(const std::vector<SystemPath>& paths) {
     std::vector<std::optional<Sha256Digest>> digests(paths.size());
     std::atomic<std::size_t> next = 0;
     auto work = [&] {

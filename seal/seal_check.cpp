@@ -1,13 +1,13 @@
 #include "seal/seal_check.h"
 
 #include <exception>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <utility>
 
 #include "platform/file_io.h"
 #include "platform/path_mapping.h"
+#include "platform/system_path.h"
 #include "seal/file_digests.h"
 #include "seal/seal_format.h"
 
@@ -37,7 +37,7 @@ std::vector<SealProblem> findProblems(const std::wstring& folder,
     std::vector<SealProblem> problems;
     std::set<std::wstring> copied;
     std::vector<std::pair<std::wstring, const SealLine*>> toRead;
-    std::vector<std::filesystem::path> paths;
+    std::vector<SystemPath> paths;
     for (const std::wstring& name : copiedNames) {
         const std::wstring key = sealNameKey(name);
         if (!copied.insert(key).second) continue;
@@ -48,7 +48,7 @@ std::vector<SealProblem> findProblems(const std::wstring& folder,
             problems.push_back({SealProblemKind::NotSealed, name, 0});
             continue;
         }
-        std::filesystem::path path = mapPath(inFolder(folder, name));
+        SystemPath path = mapPath(inFolder(folder, name));
         if (!existsNoFollow(path)) {
             problems.push_back({SealProblemKind::Missing, name, line->second->line});
             continue;

@@ -1,11 +1,11 @@
 #include "seal/seal_writer.h"
 
-#include <filesystem>
 #include <set>
 
 #include "platform/failure.h"
 #include "platform/file_io.h"
 #include "platform/path_mapping.h"
+#include "platform/system_path.h"
 #include "platform/text_codec.h"
 #include "seal/file_digests.h"
 #include "seal/seal_format.h"
@@ -15,7 +15,7 @@ namespace setup {
 std::vector<SealedFile> digestUpdateFiles(const std::wstring& updateFolder,
                                           const std::vector<std::wstring>& copiedNames) {
     std::vector<SealedFile> files;
-    std::vector<std::filesystem::path> paths;
+    std::vector<SystemPath> paths;
     std::set<std::wstring> keys;
     for (const std::wstring& name : copiedNames) {
         if (!keys.insert(sealNameKey(name)).second) continue;

@@ -1,11 +1,9 @@
 #include "unattended/quiet_windows.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "platform/entry_reader.h"
 #include "platform/failure.h"
 #include "platform/file_io.h"
+#include "platform/file_probe.h"
 #include "platform/path_mapping.h"
 #include "run/run_state.h"
 #include "run/session.h"
@@ -50,10 +48,7 @@ std::uint64_t bytesToCopy(const std::wstring& programDirectory) {
         while (!reader.atEnd()) {
             const std::wstring entry = withoutTrailingSpaces(reader.next());
             if (classifyEntry(entry) != EntryKind::File) continue;
-            std::error_code error;
-            const std::uintmax_t bytes =
-                std::filesystem::file_size(mapPath(programDirectory + L"\\" + trimSpaces(entry)), error);
-            if (!error) total += bytes;
+            total += regularFileSize(mapPath(programDirectory + L"\\" + trimSpaces(entry))).value_or(0);
         }
     } catch (const std::exception&) {
         // The total only scales the progress line; the copy itself reports what it cannot read.

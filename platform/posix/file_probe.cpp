@@ -47,6 +47,12 @@ std::filesystem::path realLocation(const std::filesystem::path& path) {
 
 std::filesystem::path spelledAsStored(const std::filesystem::path& path) { return path; }
 
+std::optional<std::uint64_t> regularFileSize(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 bool nameFitsSystem(std::wstring_view name) { return toUtf8(name).size() <= 255; }
 
 }  // namespace setup

@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include <system_error>
+#include "platform/file_probe.h"
 
 namespace setup {
 
-bool canWriteInDirectory(const std::filesystem::path& directory) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(directory, error)) return false;
+bool canWriteInDirectory(const SystemPath& directory) {
+    if (!isExistingFolder(directory)) return false;
     // Opening the folder itself for adding files asks the system's access check and changes nothing.
     const HANDLE handle = ::CreateFileW(directory.c_str(), FILE_ADD_FILE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -35,8 +35,8 @@ class FileHandle {
     HANDLE m_handle;
 };
 
-[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+[[noreturn]] void fail(const std::string& what, const SystemPath& path, DWORD error) {
+    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
 }
 
 }  // namespace
@@ -79,7 +79,7 @@ Sha256Digest Sha256::finish() {
     return digest;
 }
 
-Sha256Digest fileSha256(const std::filesystem::path& path) {
+Sha256Digest fileSha256(const SystemPath& path) {
     // Others may keep reading the file; one writing it while it is checked would make any digest a guess.
     const FileHandle file(::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -87,7 +87,7 @@ Sha256Digest fileSha256(const std::filesystem::path& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileType(file.get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        throw Failure("not a regular file: " + toUtf8(path.wstring()));
+        throw Failure("not a regular file: " + toUtf8(path));
     Sha256 digest;
     std::vector<unsigned char> block(kBlockSize);
     for (;;) {

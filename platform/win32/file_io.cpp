@@ -15,10 +15,8 @@ namespace setup {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-[[noreturn]] void fail(const std::string& what, const fs::path& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+[[noreturn]] void fail(const std::string& what, const SystemPath& path, DWORD error) {
+    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
 }
 
 /// Closes a file handle when it goes out of scope.
@@ -54,7 +52,7 @@ std::wstring parentOf(const std::wstring& path) {
 
 bool isMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-void createDirectories(const std::wstring& directory, const fs::path& shown) {
+void createDirectories(const std::wstring& directory, const SystemPath& shown) {
     if (directory.empty()) return;
     const DWORD attributes = ::GetFileAttributesW(directory.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
@@ -67,7 +65,7 @@ void createDirectories(const std::wstring& directory, const fs::path& shown) {
 }
 
 /// Opens `path` for reading only when it is a regular file on a disk.
-HANDLE openRegularForReading(const fs::path& path) {
+HANDLE openRegularForReading(const SystemPath& path) {
     // Others may go on reading the file, none may write it while it is read.
     HANDLE handle = ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -84,13 +82,13 @@ HANDLE openRegularForReading(const fs::path& path) {
 }
 
 /// Reads up to `size` bytes; 0 at the end of the file.
-std::size_t readSome(HANDLE handle, char* data, DWORD size, const fs::path& path) {
+std::size_t readSome(HANDLE handle, char* data, DWORD size, const SystemPath& path) {
     DWORD count = 0;
     if (!::ReadFile(handle, data, size, &count, nullptr)) fail("cannot read", path, ::GetLastError());
     return count;
 }
 
-void writeAll(HANDLE handle, const char* data, std::size_t size, const fs::path& path) {
+void writeAll(HANDLE handle, const char* data, std::size_t size, const SystemPath& path) {
     while (size > 0) {
         const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         DWORD count = 0;
@@ -102,12 +100,12 @@ void writeAll(HANDLE handle, const char* data, std::size_t size, const fs::path&
 
 /// The temporary file beside `target` that this process replaces files through, created new and held
 /// exclusively; one left by a stopped process of the same number is its own, and goes.
-HANDLE createTemporary(const std::wstring& directory, std::wstring& temporary, const fs::path& shown) {
+HANDLE createTemporary(const std::wstring& directory, std::wstring& temporary, const SystemPath& shown) {
     temporary = directory + L"\\" + replacementTemporaryName(currentProcessId());
     ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(temporary.c_str());
-    HANDLE handle =
-        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) fail("cannot create a temporary file in", shown, ::GetLastError());
     return handle;
 }
@@ -120,11 +118,11 @@ void removeTemporary(const std::wstring& temporary) {
 /// Writes a temporary file beside `path` through `fill`, flushes it, gives it `attributes` and moves it over
 /// `path` in one step. The temporary file never outlives a failure. A destination that is read-only or held
 /// open by another program without leave to delete it refuses the move and stays whole.
-void replaceThroughTemporary(const fs::path& path, DWORD attributes,
+void replaceThroughTemporary(const SystemPath& path, DWORD attributes,
                              const std::function<void(HANDLE)>& fill) {
     const std::wstring target = systemPath(path);
     const std::wstring directory = parentOf(target);
-    createDirectories(directory, path.parent_path());
+    createDirectories(directory, parentFolder(path));
 
     // Windows refuses to replace a read-only file; asked first, the refusal is the same on every system
     // that runs the program, and no temporary file is written for nothing.
@@ -134,7 +132,7 @@ void replaceThroughTemporary(const fs::path& path, DWORD attributes,
     }
 
     std::wstring temporary;
-    Handle file(createTemporary(directory, temporary, path.parent_path()));
+    Handle file(createTemporary(directory, temporary, parentFolder(path)));
     try {
         fill(file.get());
         if (!::FlushFileBuffers(file.get())) fail("cannot flush the copy of", path, ::GetLastError());
@@ -162,8 +160,8 @@ DWORD keptAttributes(DWORD attributes) {
 
 /// The file a write must not go through: a read-only file, a link or anything else at `path` is removed
 /// first, so the new file is created afresh with its missing parent folders.
-HANDLE createFresh(const std::wstring& target, const fs::path& shown) {
-    createDirectories(parentOf(target), shown.parent_path());
+HANDLE createFresh(const std::wstring& target, const SystemPath& shown) {
+    createDirectories(parentOf(target), parentFolder(shown));
     if (const DWORD existing = ::GetFileAttributesW(target.c_str()); existing != INVALID_FILE_ATTRIBUTES) {
         if ((existing & FILE_ATTRIBUTE_DIRECTORY) != 0)
             fail("cannot replace the folder", shown, ERROR_DIRECTORY);
@@ -179,7 +177,7 @@ HANDLE createFresh(const std::wstring& target, const fs::path& shown) {
 
 /// Copies the rest of `in` to `out` through a large buffer: the fewest calls into the system, and the
 /// copy runs on handles already checked, never on a name that could meanwhile lead elsewhere.
-void copyContent(HANDLE in, HANDLE out, const fs::path& source, const fs::path& destination) {
+void copyContent(HANDLE in, HANDLE out, const SystemPath& source, const SystemPath& destination) {
     constexpr DWORD kBuffer = DWORD{1} << 20;
     const std::unique_ptr<char[]> buffer(new char[kBuffer]);
     while (const std::size_t count = readSome(in, buffer.get(), kBuffer, source))
@@ -194,7 +192,7 @@ bool isRegular(DWORD attributes) {
 
 /// Opens `target` for writing to flush it. A read-only file refuses writers: its attribute is lifted for
 /// the open only, the handle keeping its access once the attribute is back.
-HANDLE openForFlush(const std::wstring& target, const fs::path& shown) {
+HANDLE openForFlush(const std::wstring& target, const SystemPath& shown) {
     constexpr DWORD kSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     HANDLE handle = ::CreateFileW(target.c_str(), GENERIC_WRITE, kSharing, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -215,7 +213,7 @@ HANDLE openForFlush(const std::wstring& target, const fs::path& shown) {
 
 }  // namespace
 
-std::string readWholeFile(const fs::path& path) {
+std::string readWholeFile(const SystemPath& path) {
     Handle file(openRegularForReading(path));
     std::string bytes;
     char buffer[65536];
@@ -224,7 +222,7 @@ std::string readWholeFile(const fs::path& path) {
     return bytes;
 }
 
-std::optional<std::string> readFileIfPresent(const fs::path& path) {
+std::optional<std::string> readFileIfPresent(const SystemPath& path) {
     if (::GetFileAttributesW(systemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (isMissing(error)) return std::nullopt;
@@ -239,7 +237,7 @@ std::wstring replacementTemporaryName(std::uint64_t processId) {
     return L".setup-" + std::to_wstring(processId) + L".tmp";
 }
 
-void replaceFileAtomically(const fs::path& path, const std::string& bytes) {
+void replaceFileAtomically(const SystemPath& path, const std::string& bytes) {
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
     if (const DWORD existing = ::GetFileAttributesW(systemPath(path).c_str());
         existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -249,7 +247,7 @@ void replaceFileAtomically(const fs::path& path, const std::string& bytes) {
                             [&](HANDLE file) { writeAll(file, bytes.data(), bytes.size(), path); });
 }
 
-void stageFileCopy(const fs::path& source, const fs::path& installed, const fs::path& staged) {
+void stageFileCopy(const SystemPath& source, const SystemPath& installed, const SystemPath& staged) {
     Handle in(openRegularForReading(source));
     BY_HANDLE_FILE_INFORMATION sourceInfo{};
     if (!::GetFileInformationByHandle(in.get(), &sourceInfo))
@@ -271,7 +269,7 @@ void stageFileCopy(const fs::path& source, const fs::path& installed, const fs::
     }
 }
 
-void writeFileUnflushed(const fs::path& path, const std::string& bytes) {
+void writeFileUnflushed(const SystemPath& path, const std::string& bytes) {
     const std::wstring target = systemPath(path);
     Handle out(createFresh(target, path));
     try {
@@ -284,17 +282,17 @@ void writeFileUnflushed(const fs::path& path, const std::string& bytes) {
     }
 }
 
-void flushFiles(const std::vector<fs::path>& paths) {
+void flushFiles(const std::vector<SystemPath>& paths) {
     // Windows has no flush of a whole volume for an ordinary user: each file is flushed on its own.
-    for (const fs::path& path : paths) {
+    for (const SystemPath& path : paths) {
         Handle file(openForFlush(systemPath(path), path));
         if (!::FlushFileBuffers(file.get())) fail("cannot flush", path, ::GetLastError());
     }
 }
 
-void flushFolders(const std::vector<fs::path>& folders) {
+void flushFolders(const std::vector<SystemPath>& folders) {
     constexpr DWORD kSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    for (const fs::path& folder : folders) {
+    for (const SystemPath& folder : folders) {
         const std::wstring target = systemPath(folder);
         const DWORD attributes = ::GetFileAttributesW(target.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) fail("cannot open the folder", folder, ::GetLastError());
@@ -312,7 +310,7 @@ void flushFolders(const std::vector<fs::path>& folders) {
     }
 }
 
-void renameReplacing(const fs::path& from, const fs::path& to) {
+void renameReplacing(const SystemPath& from, const SystemPath& to) {
     const std::wstring source = systemPath(from);
     const std::wstring target = systemPath(to);
     constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
@@ -329,10 +327,10 @@ void renameReplacing(const fs::path& from, const fs::path& to) {
         error = ::GetLastError();
         ::SetFileAttributesW(target.c_str(), attributes);
     }
-    fail("cannot rename " + toUtf8(from.wstring()) + " to", to, error);
+    fail("cannot rename " + toUtf8(from) + " to", to, error);
 }
 
-void createFolder(const fs::path& path) {
+void createFolder(const SystemPath& path) {
     const std::wstring target = systemPath(path);
     if (::CreateDirectoryW(target.c_str(), nullptr)) return;
     const DWORD error = ::GetLastError();
@@ -344,12 +342,12 @@ void createFolder(const fs::path& path) {
     fail("cannot create the folder", path, error);
 }
 
-void removeEmptyFolder(const fs::path& path) {
+void removeEmptyFolder(const SystemPath& path) {
     if (!::RemoveDirectoryW(systemPath(path).c_str()))
         fail("cannot remove the folder", path, ::GetLastError());
 }
 
-bool existsNoFollow(const fs::path& path) {
+bool existsNoFollow(const SystemPath& path) {
     try {
         // The attributes of a link or junction are its own: the query never goes to its target.
         return ::GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -358,24 +356,22 @@ bool existsNoFollow(const fs::path& path) {
     }
 }
 
-void removeFile(const fs::path& path) {
+void removeFile(const SystemPath& path) {
     const std::wstring target = systemPath(path);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) fail("cannot delete", path, ::GetLastError());
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        throw Failure("will not delete the folder " + toUtf8(path.wstring()));
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure("will not delete the folder " + toUtf8(path));
     if (!::DeleteFileW(target.c_str())) fail("cannot delete", path, ::GetLastError());
 }
 
-void removeFileEvenReadOnly(const fs::path& path) {
+void removeFileEvenReadOnly(const SystemPath& path) {
     const std::wstring target = systemPath(path);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) {
         removeFile(path);
         return;
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        throw Failure("will not delete the folder " + toUtf8(path.wstring()));
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure("will not delete the folder " + toUtf8(path));
     if (!::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
         fail("cannot delete", path, ::GetLastError());
     if (!::DeleteFileW(target.c_str())) {

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "platform/failure.h"
@@ -15,13 +17,13 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+[[noreturn]] void fail(const std::string& what, const SystemPath& path, DWORD error) {
+    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
 }
 
 }  // namespace
 
-bool isExistingFolder(const std::filesystem::path& path) {
+bool isExistingFolder(const SystemPath& path) {
     try {
         if (path.empty()) return false;
         // Opened through any link or junction on the way, so that a link to a folder answers for its
@@ -40,7 +42,7 @@ bool isExistingFolder(const std::filesystem::path& path) {
     }
 }
 
-void openAndClose(const std::filesystem::path& path) {
+void openAndClose(const SystemPath& path) {
     // Nothing is read, so others may go on using the file as they please while it is asked after.
     const HANDLE handle = ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -52,10 +54,10 @@ void openAndClose(const std::filesystem::path& path) {
     ::CloseHandle(handle);
     if (disk && !examined) fail("cannot examine", path, error);
     if (!disk || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        throw Failure("not a regular file: " + toUtf8(path.wstring()));
+        throw Failure("not a regular file: " + toUtf8(path));
 }
 
-EntryType entryTypeNoFollow(const std::filesystem::path& path) {
+EntryType entryTypeNoFollow(const SystemPath& path) {
     try {
         const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) return EntryType::Missing;
@@ -102,18 +104,21 @@ std::wstring storedName(const std::wstring& path) {
 
 }  // namespace
 
-std::filesystem::path realLocation(const std::filesystem::path& path) {
+SystemPath realLocation(const SystemPath& path) {
+    // "\\?\" (or "\\.\") alone, above every drive and share, ends the walk.
+    constexpr std::size_t kPrefix = 4;
     try {
-        std::filesystem::path existing = std::filesystem::path(systemPath(path));
-        std::filesystem::path missing;
+        SystemPath existing = systemPath(path);
+        SystemPath missing;
         // The deepest existing folder is resolved by the system; the rest is appended as given.
-        while (existing.has_relative_path()) {
-            const std::wstring resolved = finalPath(existing.wstring());
-            if (!resolved.empty())
-                return missing.empty() ? std::filesystem::path(resolved)
-                                       : std::filesystem::path(resolved) / missing;
-            missing = missing.empty() ? existing.filename() : existing.filename() / missing;
-            existing = existing.parent_path();
+        while (existing.size() > kPrefix) {
+            const std::wstring resolved = finalPath(existing);
+            if (!resolved.empty()) return missing.empty() ? resolved : folderEntry(resolved, missing);
+            const std::size_t last = existing.find_last_of(L"\\/");
+            const bool top = last == SystemPath::npos || last < kPrefix;
+            const std::wstring name = existing.substr(top ? kPrefix : last + 1);
+            if (!name.empty()) missing = missing.empty() ? name : name + L"\\" + missing;
+            existing.erase(top ? kPrefix : last);
         }
         return path;
     } catch (const std::exception&) {
@@ -121,8 +126,8 @@ std::filesystem::path realLocation(const std::filesystem::path& path) {
     }
 }
 
-std::filesystem::path spelledAsStored(const std::filesystem::path& path) {
-    const std::wstring text = path.wstring();
+SystemPath spelledAsStored(const SystemPath& path) {
+    const std::wstring& text = path;
     // A drive's root ("C:\"); other forms are left to the system as they are.
     if (text.size() < 3 || text[1] != L':' || (text[2] != L'\\' && text[2] != L'/')) return path;
     std::wstring spelled = text.substr(0, 2) + L"\\";
@@ -160,7 +165,26 @@ std::filesystem::path spelledAsStored(const std::filesystem::path& path) {
         }
         spelled += part;
     }
-    return std::filesystem::path(spelled);
+    return spelled;
+}
+
+std::optional<std::uint64_t> regularFileSize(const SystemPath& path) {
+    try {
+        // Opened through any link on the way, as a read of the file would be; only its attributes are
+        // asked for.
+        const HANDLE handle = ::CreateFileW(systemPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+        BY_HANDLE_FILE_INFORMATION info{};
+        const bool regular = ::GetFileType(handle) == FILE_TYPE_DISK &&
+                             ::GetFileInformationByHandle(handle, &info) &&
+                             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        ::CloseHandle(handle);
+        if (!regular) return std::nullopt;
+        return (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 bool nameFitsSystem(std::wstring_view name) { return name.size() <= 255; }

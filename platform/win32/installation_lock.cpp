@@ -11,17 +11,15 @@ namespace setup {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-[[noreturn]] void fail(const std::string& what, const fs::path& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+[[noreturn]] void fail(const std::string& what, const SystemPath& path, DWORD error) {
+    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
 }
 
 /// What the program's lock file never is: a folder, or a link or junction opened as itself.
 constexpr DWORD kNotRegular = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
 
-[[noreturn]] void refuse(const fs::path& path) {
-    throw ForeignLockFile("not the program's lock file: " + toUtf8(path.wstring()));
+[[noreturn]] void refuse(const SystemPath& path) {
+    throw ForeignLockFile("not the program's lock file: " + toUtf8(path));
 }
 
 /// The open handle is the lock: no other open of the file is shared with it, and the system deletes the
@@ -47,8 +45,8 @@ void closeKeepingFile(HANDLE handle) {
 
 }  // namespace
 
-std::unique_ptr<InstallationLock> takeInstallationLock(const fs::path& folder) {
-    const fs::path path = folder / kInstallationLockName;
+std::unique_ptr<InstallationLock> takeInstallationLock(const SystemPath& folder) {
+    const SystemPath path = folderEntry(folder, kInstallationLockName);
     // A link or junction at the name is opened as itself, never followed, and then refused.
     const HANDLE handle = ::CreateFileW(
         systemPath(path).c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_ALWAYS,

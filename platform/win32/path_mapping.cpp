@@ -7,12 +7,10 @@
 
 namespace setup {
 
-namespace fs = std::filesystem;
-
 // Windows matches letter case, both separators and repeated separators itself.
-fs::path mapPath(std::wstring_view path) { return fs::path(std::wstring(path.substr(0, path.find(L'\0')))); }
+SystemPath mapPath(std::wstring_view path) { return SystemPath(path.substr(0, path.find(L'\0'))); }
 
-std::wstring programPath(const fs::path& path) { return path.wstring(); }
+std::wstring programPath(const SystemPath& path) { return path; }
 
 std::wstring executableDirectory() {
     const std::wstring executable = systemText("the running program", [](wchar_t* buffer, DWORD size) {

@@ -15,19 +15,18 @@ bool startsWith(const std::wstring& text, std::wstring_view start) {
     return text.compare(0, start.size(), start) == 0;
 }
 
-[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path.wstring()) + ": Windows error " + std::to_string(error));
+[[noreturn]] void fail(const std::string& what, const std::wstring& path, DWORD error) {
+    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
 }
 
 }  // namespace
 
-std::wstring systemPath(const std::filesystem::path& path) {
-    const std::wstring given = path.wstring();
-    if (given.empty() || startsWith(given, L"\\\\?\\") || startsWith(given, L"\\\\.\\")) return given;
+std::wstring systemPath(const std::wstring& path) {
+    if (path.empty() || startsWith(path, L"\\\\?\\") || startsWith(path, L"\\\\.\\")) return path;
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         if (length == 0) fail("cannot resolve", path, ::GetLastError());
         if (length < full.size()) {
             full.resize(length);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 namespace setup {
@@ -9,6 +8,6 @@ namespace setup {
 /// in its extended form ("\\?\C:\...", "\\?\UNC\server\share\..."), which lifts the 260-character limit
 /// whatever the system's long-path setting. Throws Failure when the system cannot resolve it or when it
 /// names a device ("NUL", "CON"...).
-std::wstring systemPath(const std::filesystem::path& path);
+std::wstring systemPath(const std::wstring& path);
 
 }  // namespace setup

@@ -6,10 +6,9 @@
 
 namespace setup {
 
-std::filesystem::path windowsDirectory() {
-    return std::filesystem::path(systemText("the Windows directory", [](wchar_t* buffer, DWORD size) {
-        return ::GetWindowsDirectoryW(buffer, size);
-    }));
+SystemPath windowsDirectory() {
+    return systemText("the Windows directory",
+                      [](wchar_t* buffer, DWORD size) { return ::GetWindowsDirectoryW(buffer, size); });
 }
 
 }  // namespace setup

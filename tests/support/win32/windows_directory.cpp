@@ -5,19 +5,20 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/failure.h"
 #include "platform/path_mapping.h"
 
 namespace setup {
 
-std::filesystem::path windowsDirectory() {
+SystemPath windowsDirectory() {
     if (const char* windir = std::getenv("WINDIR"); windir != nullptr && *windir != '\0')
-        return std::filesystem::path(windir);
+        return std::filesystem::path(windir).wstring();
     wchar_t buffer[MAX_PATH + 1] = {};
     const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH + 1);
     if (length == 0 || length > MAX_PATH) throw Failure("cannot find the Windows directory");
-    return std::filesystem::path(buffer);
+    return buffer;
 }
 
 }  // namespace setup
