@@ -14,6 +14,7 @@
 
 #include "platform/failure.h"
 #include "platform/posix/descriptor.h"
+#include "platform/posix/io_loops.h"
 #include "platform/text_codec.h"
 
 namespace setup {
@@ -41,74 +42,6 @@ int openRegularForReading(const fs::path& path, struct stat& st) {
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
-}
-
-/// Reads up to `size` bytes, retrying on interruption; 0 at the end of the file.
-std::size_t readSome(int fd, char* data, std::size_t size, const fs::path& path) {
-    for (;;) {
-        const ssize_t count = ::read(fd, data, size);
-        if (count >= 0) return static_cast<std::size_t>(count);
-        if (errno != EINTR) fail("cannot read", path, errno);
-    }
-}
-
-void writeAll(int fd, const char* data, std::size_t size, const fs::path& path) {
-    while (size > 0) {
-        const ssize_t count = ::write(fd, data, size);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            fail("cannot write", path, errno);
-        }
-        data += count;
-        size -= static_cast<std::size_t>(count);
-    }
-}
-
-/// The process's file creation mask, read without changing it.
-mode_t currentUmask() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
-    }
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-/// Creates the file `path` afresh for writing, with its missing parent folders; whatever was at `path`
-/// (a file left by an earlier run, a link) is removed first, so nothing is ever written through a link.
-int createFresh(const fs::path& path) {
-    const fs::path directory = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::error_code error;
-    fs::create_directories(directory, error);
-    if (error) fail("cannot create the folder", directory, error.value());
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail("cannot remove", path, errno);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) fail("cannot create", path, errno);
-    return fd;
-}
-
-/// Copies the rest of `in` to `out`: inside the kernel where the system can, else through a large buffer
-/// (across file systems, or where the in-kernel copy is refused).
-void copyContent(int in, int out, const fs::path& source, const fs::path& destination) {
-    constexpr std::size_t kChunk = std::size_t{1} << 30;
-    for (;;) {
-        const ssize_t count = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
-        if (count > 0) continue;
-        if (count == 0) return;
-        if (errno == EINTR) continue;
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EPERM ||
-            errno == EBADF) {
-            break;
-        }
-        fail("cannot copy " + source.string() + " to", destination, errno);
-    }
-    constexpr std::size_t kBuffer = std::size_t{1} << 20;
-    const std::unique_ptr<char[]> buffer(new char[kBuffer]);
-    while (const std::size_t count = readSome(in, buffer.get(), kBuffer, source)) {
-        writeAll(out, buffer.get(), count, destination);
-    }
 }
 
 /// Writes a temporary file beside `path` through `fill`, gives it `mode`, and renames it over `path`.
@@ -165,7 +98,8 @@ std::string readWholeFile(const fs::path& path) {
     std::size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
-        const std::size_t count = readSome(fd.get(), bytes.data() + filled, bytes.size() - filled, path);
+        const std::size_t count =
+            readSome(fd.get(), bytes.data() + filled, bytes.size() - filled, path.string());
         if (count == 0) break;
         filled += count;
     }
@@ -192,78 +126,8 @@ void replaceFileAtomically(const fs::path& path, const std::string& bytes) {
     const fs::path target = replacementTarget(path);
     mode_t mode = 0666 & ~currentUmask();
     if (struct stat st{}; ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = st.st_mode & 07777;
-    replaceThroughTemporary(target, mode, [&](int fd) { writeAll(fd, bytes.data(), bytes.size(), target); });
-}
-
-void stageFileCopy(const fs::path& source, const fs::path& installed, const fs::path& staged) {
-    struct stat sourceStat {};
-    Descriptor in(openRegularForReading(source, sourceStat));
-    struct stat installedStat {};
-    const bool replacing = ::lstat(installed.c_str(), &installedStat) == 0 && S_ISREG(installedStat.st_mode);
-    Descriptor out(createFresh(staged));
-    try {
-        copyContent(in.get(), out.get(), source, staged);
-        if (replacing) {
-            // Only a privileged user may give a file away; anyone else keeps the file as their own.
-            if (::fchown(out.get(), installedStat.st_uid, installedStat.st_gid) != 0 && errno != EPERM) {
-                fail("cannot set the owner of", staged, errno);
-            }
-        }
-        const mode_t mode = replacing ? installedStat.st_mode & 07777 : sourceStat.st_mode & 0777;
-        if (::fchmod(out.get(), mode) != 0) fail("cannot set the mode of", staged, errno);
-        if (const int closeError = out.release(); closeError != 0) fail("cannot close", staged, closeError);
-    } catch (...) {
-        ::unlink(staged.c_str());
-        throw;
-    }
-}
-
-void writeFileUnflushed(const fs::path& path, const std::string& bytes) {
-    Descriptor out(createFresh(path));
-    try {
-        writeAll(out.get(), bytes.data(), bytes.size(), path);
-        if (::fchmod(out.get(), 0666 & ~currentUmask()) != 0) fail("cannot set the mode of", path, errno);
-        if (const int closeError = out.release(); closeError != 0) fail("cannot close", path, closeError);
-    } catch (...) {
-        ::unlink(path.c_str());
-        throw;
-    }
-}
-
-void flushFiles(const std::vector<fs::path>& paths) {
-    // One flush of each file system that holds the files writes them all back together, at the cost of
-    // about one flush rather than one per file.
-    std::map<dev_t, const fs::path*> oneOnEachDevice;
-    for (const fs::path& path : paths) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0) fail("cannot examine", path, errno);
-        oneOnEachDevice.emplace(st.st_dev, &path);
-    }
-    for (const auto& [device, path] : oneOnEachDevice) {
-        Descriptor fd(::open(path->c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-        if (fd.get() < 0) fail("cannot open", *path, errno);
-        if (::syncfs(fd.get()) != 0) fail("cannot flush", *path, errno);
-    }
-}
-
-void flushFolders(const std::vector<fs::path>& folders) {
-    for (const fs::path& folder : folders) {
-        Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (fd.get() < 0) fail("cannot open the folder", folder, errno);
-        if (::fsync(fd.get()) != 0) fail("cannot flush the folder", folder, errno);
-    }
-}
-
-void renameReplacing(const fs::path& from, const fs::path& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0) fail("cannot rename " + from.string() + " to", to, errno);
-}
-
-void createFolder(const fs::path& path) {
-    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) fail("cannot create the folder", path, errno);
-}
-
-void removeEmptyFolder(const fs::path& path) {
-    if (::rmdir(path.c_str()) != 0) fail("cannot remove the folder", path, errno);
+    replaceThroughTemporary(target, mode,
+                            [&](int fd) { writeAll(fd, bytes.data(), bytes.size(), target.string()); });
 }
 
 bool existsNoFollow(const fs::path& path) {

@@ -21,6 +21,7 @@
 #include "platform/file_probe.h"
 #include "platform/path_mapping.h"
 #include "platform/posix/descriptor.h"
+#include "platform/posix/io_loops.h"
 #include "platform/text_codec.h"
 
 namespace setup {
@@ -72,37 +73,6 @@ std::wstring foldedKey(std::wstring_view name) {
     std::wstring key(name);
     for (wchar_t& c : key) c = foldCase(c);
     return key;
-}
-
-mode_t currentUmask() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
-    }
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-std::size_t readSome(int fd, char* data, std::size_t size, const std::string& shown) {
-    for (;;) {
-        const ssize_t count = ::read(fd, data, size);
-        if (count >= 0) return static_cast<std::size_t>(count);
-        if (errno != EINTR) fail("cannot read", shown, errno);
-    }
-}
-
-void writeAll(int fd, const char* data, std::size_t size, const std::string& shown) {
-    while (size > 0) {
-        const ssize_t count = ::write(fd, data, size);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            fail("cannot write", shown, errno);
-        }
-        data += count;
-        size -= static_cast<std::size_t>(count);
-    }
 }
 
 /// Copies the rest of `in` to `out`, inside the kernel where the system can, else through a buffer, and
