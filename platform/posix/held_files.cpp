@@ -438,7 +438,8 @@ std::uint64_t HeldFolderFiles::copyFile(const std::wstring& source, const std::w
     int in = -1;
     const std::optional<Folders::Place> from = m_folders->place(source);
     if (from) {
-        in = openRegularAt(m_folders->parentOf(*from), from->parts.back(), from->shown, sourceStat);
+        const int folder = m_folders->parentOf(*from);  // first: it refuses a path with no name
+        in = openRegularAt(folder, from->parts.back(), from->shown, sourceStat);
     } else {
         const std::string mapped = mapPath(source).string();
         in = openRegularAt(AT_FDCWD, mapped, mapped, sourceStat);
@@ -446,9 +447,10 @@ std::uint64_t HeldFolderFiles::copyFile(const std::wstring& source, const std::w
     Descriptor input(in);
     const Folders::Place target = m_folders->heldPlace(installed);
     struct stat installedStat {};
-    const bool replacing = ::fstatat(m_folders->parentOf(target), target.parts.back().c_str(), &installedStat,
-                                     AT_SYMLINK_NOFOLLOW) == 0 &&
-                           S_ISREG(installedStat.st_mode);
+    const int targetFolder = m_folders->parentOf(target);
+    const bool replacing =
+        ::fstatat(targetFolder, target.parts.back().c_str(), &installedStat, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(installedStat.st_mode);
     const Folders::Place place = m_folders->heldPlace(staged);
     Descriptor out(m_folders->createFresh(place));
     try {

@@ -914,8 +914,9 @@ std::uint64_t HeldFolderFiles::copyFile(const std::wstring& source, const std::w
     if (const std::optional<Place> from = m_folders->locate(source)) {
         Folders::requirePlain(*from, "cannot copy");
         OpenEntry entry;
-        const NTSTATUS status =
-            openEntry(m_folders->parentOf(*from, "cannot copy"), from->leaf(), kOpenForReading, entry);
+        const HANDLE folder =
+            m_folders->parentOf(*from, "cannot copy");  // first: it refuses a path with no name
+        const NTSTATUS status = openEntry(folder, from->leaf(), kOpenForReading, entry);
         if (!succeeded(status)) failStatus("cannot open", source, status);
         if (entry.entry == Entry::Redirected || entry.entry == Entry::Link)
             failLink("cannot copy", source, "a file");
@@ -978,7 +979,8 @@ std::optional<std::string> HeldFolderFiles::readFile(const std::wstring& path, s
 void HeldFolderFiles::flushFiles(const std::vector<std::wstring>& paths) {
     for (const std::wstring& path : paths) {
         const Place place = m_folders->changePlace(path, "cannot flush");
-        const Handle file = openForFlush(m_folders->parentOf(place, "cannot flush"), place.leaf(), path);
+        const HANDLE folder = m_folders->parentOf(place, "cannot flush");
+        const Handle file = openForFlush(folder, place.leaf(), path);
         if (!::FlushFileBuffers(file.get())) fail("cannot flush", path, ::GetLastError());
     }
 }
