@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/file_services.h"
 #include "platform/system_path.h"
 
 namespace setup {
@@ -16,11 +17,9 @@ bool isExistingFolder(const SystemPath& path);
 /// opened for reading or is not a regular file (a folder, a FIFO, a device).
 void openAndClose(const SystemPath& path);
 
-/// What a path names, a link at its last component never followed.
-enum class EntryType { Missing, File, Folder, Other };
-
-/// What is at `path`: a symbolic link, junction, device or pipe is Other. Never throws.
-EntryType entryTypeNoFollow(const SystemPath& path);
+/// What is at `path`, a link at its last component never followed: a symbolic link, junction, device or
+/// pipe is Other. Never throws.
+NodeKind kindNoFollow(const SystemPath& path);
 
 /// `path` made absolute with every link among its existing components resolved; the components that do
 /// not exist are appended as given. Never throws; answers `path` made absolute when nothing resolves.

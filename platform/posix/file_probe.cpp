@@ -30,12 +30,12 @@ void openAndClose(const std::filesystem::path& path) {
     if (!S_ISREG(st.st_mode)) throw Failure("not a regular file: " + path.string());
 }
 
-EntryType entryTypeNoFollow(const std::filesystem::path& path) {
+NodeKind kindNoFollow(const std::filesystem::path& path) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return EntryType::Missing;
-    if (S_ISREG(st.st_mode)) return EntryType::File;
-    if (S_ISDIR(st.st_mode)) return EntryType::Folder;
-    return EntryType::Other;
+    if (::lstat(path.c_str(), &st) != 0) return NodeKind::Missing;
+    if (S_ISREG(st.st_mode)) return NodeKind::File;
+    if (S_ISDIR(st.st_mode)) return NodeKind::Folder;
+    return NodeKind::Other;
 }
 
 std::filesystem::path realLocation(const std::filesystem::path& path) {

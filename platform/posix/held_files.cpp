@@ -366,19 +366,7 @@ NodeKind HeldFolderFiles::kindOf(const std::wstring& path) {
     m_folders->trim();
     try {
         const std::optional<Folders::Place> place = m_folders->place(path);
-        if (!place) {
-            switch (entryTypeNoFollow(mapPath(path))) {
-                case EntryType::Missing:
-                    return NodeKind::Missing;
-                case EntryType::File:
-                    return NodeKind::File;
-                case EntryType::Folder:
-                    return NodeKind::Folder;
-                case EntryType::Other:
-                    break;
-            }
-            return NodeKind::Other;
-        }
+        if (!place) return kindNoFollow(mapPath(path));
         if (place->parts.empty()) return NodeKind::Folder;
         const int parent = m_folders->folder(*place, place->parts.size() - 1);
         if (parent < 0) return errno == ELOOP || errno == EXDEV ? NodeKind::Other : NodeKind::Missing;

@@ -57,35 +57,21 @@ void openAndClose(const SystemPath& path) {
         throw Failure("not a regular file: " + toUtf8(path));
 }
 
-EntryType entryTypeNoFollow(const SystemPath& path) {
+NodeKind kindNoFollow(const SystemPath& path) {
     try {
         const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) return EntryType::Missing;
-        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryType::Other;
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryType::Folder;
-        if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return EntryType::Other;
-        return EntryType::File;
+        if (attributes == INVALID_FILE_ATTRIBUTES) return NodeKind::Missing;
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return NodeKind::Other;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return NodeKind::Folder;
+        if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return NodeKind::Other;
+        return NodeKind::File;
     } catch (const std::exception&) {
         // A device name such as NUL is no file the program may touch.
-        return EntryType::Other;
+        return NodeKind::Other;
     }
 }
 
 namespace {
-
-/// The final path of the existing file or folder `path`, every link and junction on the way resolved;
-/// empty when it cannot be opened.
-std::wstring finalPathOf(HANDLE handle) {
-    std::wstring buffer(1024, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    }
-    if (length == 0 || length >= buffer.size()) return L"";
-    buffer.resize(length);
-    return buffer;
-}
 
 std::wstring finalPath(const std::wstring& path) {
     const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,

@@ -456,22 +456,9 @@ std::string readWithin(HANDLE handle, std::size_t limit, const std::wstring& sho
     return bytes;
 }
 
-/// The final path of an open folder as a program path; empty when the system cannot tell.
-std::wstring finalPathOf(HANDLE handle) {
-    std::wstring buffer(1024, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    }
-    if (length == 0 || length >= buffer.size()) return std::wstring();
-    buffer.resize(length);
-    return normalized(buffer);
-}
-
 /// The name the folder stores the open entry `given` by, when the system tells it; else `given`.
 std::wstring storedName(HANDLE handle, const std::wstring& given) {
-    const std::wstring stored = lastComponent(finalPathOf(handle));
+    const std::wstring stored = lastComponent(normalized(finalPathOf(handle)));
     return !stored.empty() && equalNames(stored, given) ? stored : given;
 }
 
@@ -509,19 +496,6 @@ NodeKind kindOfEntry(Entry entry) {
         case Entry::File:
             return NodeKind::File;
         case Entry::Folder:
-            return NodeKind::Folder;
-        default:
-            return NodeKind::Other;
-    }
-}
-
-NodeKind kindOfType(EntryType type) {
-    switch (type) {
-        case EntryType::Missing:
-            return NodeKind::Missing;
-        case EntryType::File:
-            return NodeKind::File;
-        case EntryType::Folder:
             return NodeKind::Folder;
         default:
             return NodeKind::Other;
@@ -775,7 +749,7 @@ struct HeldFolderFiles::Folders {
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             fail("not a folder:", folder, ERROR_DIRECTORY);
         const std::wstring given = normalized(folder);
-        const std::wstring real = finalPathOf(handle.get());
+        const std::wstring real = normalized(finalPathOf(handle.get()));
         for (const auto& root : roots) {
             if (real.empty() || root->prefixes.size() < 2 || !equalNames(root->prefixes[1], real)) continue;
             if (!hasPrefix(*root, given)) root->prefixes.push_back(given);
@@ -855,7 +829,7 @@ NodeKind HeldFolderFiles::kindOf(const std::wstring& path) {
     try {
         m_folders->bound();
         const std::optional<Place> place = m_folders->locate(path);
-        if (!place) return kindOfType(entryTypeNoFollow(path));
+        if (!place) return kindNoFollow(path);
         if (place->flaw != nullptr) return NodeKind::Other;
         if (place->parts.empty()) return NodeKind::Folder;
         const FolderReach reached = m_folders->reach(*place, place->parts.size() - 1);

@@ -41,4 +41,16 @@ std::wstring systemPath(const std::wstring& path) {
     return L"\\\\?\\" + full;
 }
 
+std::wstring finalPathOf(void* handle) {
+    std::wstring buffer(1024, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    if (length == 0 || length >= buffer.size()) return L"";
+    buffer.resize(length);
+    return buffer;
+}
+
 }  // namespace setup

@@ -10,4 +10,8 @@ namespace setup {
 /// names a device ("NUL", "CON"...).
 std::wstring systemPath(const std::wstring& path);
 
+/// The final path of the open file or folder `handle` (a HANDLE), every link and junction on the way
+/// resolved, in the system's extended form; empty when the system cannot tell.
+std::wstring finalPathOf(void* handle);
+
 }  // namespace setup
