@@ -76,10 +76,11 @@ bool runOnHost(const std::wstring& program, const std::wstring& arguments, const
         ::CloseHandle(process.hProcess);
     }
     // A renewal that completes at once leaves the handle signalled: the folder is then looked at again.
+    // Wine may also let a change go unnotified, so the folder is looked at again whenever a short wait
+    // ends, until the host program's change shows or the deadline passes.
     const ULONGLONG deadline = ::GetTickCount64() + 10000;
-    while (started && isListed(path) != listed && ::GetTickCount64() < deadline &&
-           ::WaitForSingleObject(change, 10000) == WAIT_OBJECT_0) {
-        ::FindNextChangeNotification(change);
+    while (started && isListed(path) != listed && ::GetTickCount64() < deadline) {
+        if (::WaitForSingleObject(change, 100) == WAIT_OBJECT_0) ::FindNextChangeNotification(change);
     }
     ::FindCloseChangeNotification(change);
     return isListed(path) == listed;
