@@ -37,7 +37,7 @@ class UpdateFolderDeletion {
   public:
     explicit UpdateFolderDeletion(Runtime& runtime)
         : m_runtime(runtime),
-          m_folder(runtime.programDirectory()),
+          m_folder(runtime.host().programDirectory()),
           m_real(runtime.files().realPath(m_folder)) {}
 
     /// Deletes `name`, given below the update folder; anything that leaves it, by its text or through a
@@ -83,7 +83,7 @@ class UpdateFolderDeletion {
 /// fails ends it (a list missing or gone, an unreadable entry), so the pass never loops on a value it did
 /// not read.
 void deleteShippedFiles(Runtime& runtime, RunState& state, UpdateFolderDeletion& deletion) {
-    runtime.logEvent(L"Nettoyage du dossier de mise \u00E0 jour");
+    runtime.host().logEvent(L"Nettoyage du dossier de mise \u00E0 jour");
     ignoringFailure([&] { state.ListFileNumber = runtime.freeFileNumber(); });
     ignoringFailure([&] { runtime.openForInput(state.ListFileNumber, updateListPath(runtime)); });
     for (;;) {
@@ -99,7 +99,7 @@ void deleteShippedFiles(Runtime& runtime, RunState& state, UpdateFolderDeletion&
         if (namesShippedFile(state.CurrentLine)) {
             ignoringFailure([&] {
                 if (deletion.remove(state.CurrentLine))
-                    runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : " + state.CurrentLine);
+                    runtime.host().logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : " + state.CurrentLine);
             });
         }
     }
@@ -113,25 +113,25 @@ void CleanupAndExit(Session& session) {
     // Any end but a completed update puts the installation and the registry back first.
     if (session.state.update) session.state.update->undo();
     if (!session.state.keepUpdateFolder) {
-        ignoringFailure([&] { runtime.files().holdFolder(runtime.programDirectory()); });
+        ignoringFailure([&] { runtime.files().holdFolder(runtime.host().programDirectory()); });
         std::optional<UpdateFolderDeletion> deletion;
         ignoringFailure([&] { deletion.emplace(runtime); });
         if (deletion) deleteShippedFiles(runtime, session.state, *deletion);
         ignoringFailure([&] {
             if (deletion && deletion->remove(L"Setup.lst"))
-                runtime.logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
+                runtime.host().logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
         });
         // The seal goes with the list it vouches for; an update without one has none to delete.
         ignoringFailure([&] {
             FileServices& files = runtime.files();
-            std::wstring directory = runtime.programDirectory();
+            std::wstring directory = runtime.host().programDirectory();
             if (deletion && files.kindOf(files.spell(WithTrailingBackslash(directory) + L"setup.sum")) !=
                                 NodeKind::Missing)
                 deletion->remove(L"setup.sum");
         });
     }
     if (session.state.keepUpdateFolder)
-        runtime.logEvent(L"Le dossier de mise \u00E0 jour est conserv\u00E9 tel quel");
+        runtime.host().logEvent(L"Le dossier de mise \u00E0 jour est conserv\u00E9 tel quel");
     ignoringFailure([&] { session.form1.unload(); });
     ignoringFailure([&] { session.form2.unload(); });
     runtime.endProgram(static_cast<int>(session.state.exitStatus));

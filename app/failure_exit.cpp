@@ -35,13 +35,13 @@ BoxMessage failureMessage() {
 
 void reportFailureAndExit(Session& session) {
     session.state.exitStatus = ExitStatus::Failed;
-    session.runtime.logEvent(L"\u00C9chec : " + currentFailureText());
+    session.runtime.host().logEvent(L"\u00C9chec : " + currentFailureText());
     // The user is told once the installation and the registry are back as they were.
     if (session.state.update) session.state.update->undo();
-    session.runtime.logEvent(L"L'installation et le registre sont remis comme avant la mise \u00E0 jour");
+    session.runtime.host().logEvent(L"L'installation et le registre sont remis comme avant la mise \u00E0 jour");
     try {
         const BoxMessage message = failureMessage();
-        session.runtime.messageBox(message.text, message.style, message.title);
+        session.runtime.host().messageBox(message.text, message.style, message.title);
     } catch (const std::exception&) {
         // The run ends the same way whether or not the message could be shown.
     }

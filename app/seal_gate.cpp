@@ -67,7 +67,7 @@ BoxMessage sealProblemMessage(const SealProblem& problem) {
 void stopOnDamagedUpdate(Session& session) {
     Runtime& runtime = session.runtime;
     const std::optional<SealProblem> problem =
-        firstSealProblem(runtime.programDirectory(), copiedNames(runtime, session.state));
+        firstSealProblem(runtime.host().programDirectory(), copiedNames(runtime, session.state));
     // The update may be fetched again over this folder, or its author may look at it.
     if (problem) stopKeepingUpdate(session, sealProblemMessage(*problem));
 }

@@ -24,7 +24,7 @@ namespace {
 
 /// Reads the list up to its first ";" entry and makes the caption from it.
 std::wstring readCaption(Runtime& runtime, RunState& state) {
-    runtime.logEvent(L"Lecture du titre de la liste");
+    runtime.host().logEvent(L"Lecture du titre de la liste");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -43,7 +43,7 @@ void showAndPaint(MainWindow& form1) {
 /// Runs the warnings and checks that come before the confirmation. Each test looks at CurrentLine as the
 /// previous directive left it.
 void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directives) {
-    runtime.logEvent(L"Lecture des avertissements et des v\u00E9rifications");
+    runtime.host().logEvent(L"Lecture des avertissements et des v\u00E9rifications");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -54,7 +54,7 @@ void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directi
 
 /// The stamp pass: the versions go to the commit, which records them once the files are in place.
 void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
-    runtime.logEvent(L"Lecture des versions \u00E0 inscrire");
+    runtime.host().logEvent(L"Lecture des versions \u00E0 inscrire");
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
         readUpdateListEntry(runtime, state);
@@ -69,9 +69,9 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     MainWindow& form1 = session.form1;
 
     // The update folder is held from the start: the cleanup deletes its files through it.
-    runtime.files().holdFolder(runtime.programDirectory());
+    runtime.files().holdFolder(runtime.host().programDirectory());
     form1.setCaption(readCaption(runtime, state));
-    runtime.logEvent(L"Liste : " + updateListPath(runtime) + L" ; titre : \u00AB " + form1.caption() +
+    runtime.host().logEvent(L"Liste : " + updateListPath(runtime) + L" ; titre : \u00AB " + form1.caption() +
                      L" \u00BB");
     form1.maximise();
     showAndPaint(form1);
@@ -80,14 +80,14 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     // A Path whose folder is gone names no installation; the copy would otherwise build one from nothing.
     if (state.InstallDir.empty() || !runtime.folderExists(state.InstallDir)) {
         state.exitStatus = ExitStatus::Refused;
-        runtime.logEvent(L"Installation introuvable : le registre nomme le dossier \u00AB " +
+        runtime.host().logEvent(L"Installation introuvable : le registre nomme le dossier \u00AB " +
                          state.InstallDir + L" \u00BB, qui n'existe pas");
         const BoxMessage message = notInstalledMessage();
-        runtime.messageBox(message.text, message.style, message.title);
+        runtime.host().messageBox(message.text, message.style, message.title);
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
-    runtime.logEvent(L"Installation trouv\u00E9e : " + state.InstallDir);
+    runtime.host().logEvent(L"Installation trouv\u00E9e : " + state.InstallDir);
     takeInstallation(session);
     showAndPaint(form1);
 
@@ -96,10 +96,10 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     // reads last.
     if (startsWith(state.CurrentLine, kWarningMarker)) {
         const BoxMessage message = warningMessage(state.CurrentLine);
-        runtime.messageBox(message.text, message.style, message.title);
+        runtime.host().messageBox(message.text, message.style, message.title);
     }
 
-    const int answer = runtime.messageBox(L"Voulez-vous effectuer la mise \u00E0 jour ?",
+    const int answer = runtime.host().messageBox(L"Voulez-vous effectuer la mise \u00E0 jour ?",
                                           box::kQuestionOkCancel, form1.caption());
     if (answer != box::kOk) {
         state.exitStatus = ExitStatus::Declined;
@@ -108,11 +108,11 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     stopOnDamagedUpdate(session);
     findStamps(runtime, state, directives);
     form1.show();
-    runtime.processPendingMessages();
+    runtime.host().processPendingMessages();
     // The progress window plans the update, stages its files and commits them with the versions.
     session.form2.showModal();
     if (state.update) state.update->finish();
-    runtime.logEvent(L"Mise \u00E0 jour termin\u00E9e : les fichiers et les versions sont en place");
+    runtime.host().logEvent(L"Mise \u00E0 jour termin\u00E9e : les fichiers et les versions sont en place");
     state.exitStatus = ExitStatus::Applied;
     CleanupAndExit(session);
 }

@@ -47,7 +47,7 @@ std::wstring refusalReasonText(RefusalReason reason) {
 [[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message) {
     session.state.exitStatus = ExitStatus::Failed;
     session.state.keepUpdateFolder = true;
-    session.runtime.messageBox(message.text, message.style, message.title);
+    session.runtime.host().messageBox(message.text, message.style, message.title);
     CleanupAndExit(session);
 }
 
@@ -67,7 +67,7 @@ void takeInstallation(Session& session) {
     if (!locked) stopKeepingUpdate(session, installationLockedMessage());
     // From here on every change inside the installation is made through the folder opened now.
     runtime.files().holdFolder(state.InstallDir);
-    runtime.logEvent(
+    runtime.host().logEvent(
         systemRefusesPlantedLinks()
             ? L"Le syst\u00E8me refuse lui aussi les liens plant\u00E9s par un autre utilisateur"
             : L"Le syst\u00E8me ne refuse pas de lui-m\u00EAme les liens plant\u00E9s par un autre "
@@ -76,12 +76,12 @@ void takeInstallation(Session& session) {
     Recovery recovery = Recovery::None;
     try {
         recovery = recoverInterruptedUpdate(runtime.files(), *state.registry, state.InstallDir,
-                                            [&](const std::wstring& event) { runtime.logEvent(event); });
+                                            [&](const std::wstring& event) { runtime.host().logEvent(event); });
     } catch (const RejectedJournal& journal) {
         stopKeepingUpdate(session, rejectedJournalMessage(journal.path(), journal.reason()));
     }
     if (recovery == Recovery::RolledBack)
-        runtime.messageBox(kRecoveredText, box::kInformation, kRecoveredTitle);
+        runtime.host().messageBox(kRecoveredText, box::kInformation, kRecoveredTitle);
 }
 
 /// Decides everything the update will touch and writes it in the journal, before anything is staged.
@@ -89,23 +89,23 @@ void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
     Runtime& runtime = session.runtime;
     RunState& state = session.state;
     // A progress window shown without the sequence's start (its own tests) works with the same services.
-    runtime.files().holdFolder(runtime.programDirectory());
+    runtime.files().holdFolder(runtime.host().programDirectory());
     runtime.files().holdFolder(state.InstallDir);
     if (!state.registry) state.registry = std::make_unique<ProductRegistryValues>();
-    PlanInput input{runtime.programDirectory(), state.InstallDir, std::move(fileEntries), state.stamps};
+    PlanInput input{runtime.host().programDirectory(), state.InstallDir, std::move(fileEntries), state.stamps};
     UpdatePlan plan = makeUpdatePlan(runtime.files(), input);
     for (const PlanRefusal& refusal : plan.refusals) {
         const std::wstring entry = refusal.entry.empty() ? L"" : L"\u00AB " + refusal.entry + L" \u00BB ";
-        runtime.logEvent(L"Mise \u00E0 jour refus\u00E9e avant toute copie : " + entry +
+        runtime.host().logEvent(L"Mise \u00E0 jour refus\u00E9e avant toute copie : " + entry +
                          refusalReasonText(refusal.reason));
     }
     if (plan.keepsUpdateFolder()) stopKeepingUpdate(session, updateInsideInstallationMessage());
     if (!plan.accepted()) throw Failure("the update's plan refuses an entry");
     state.update = std::make_unique<StagedUpdate>(
         runtime.files(), *state.registry, std::move(plan),
-        [&runtime](const std::wstring& event) { runtime.logEvent(event); },
+        [&runtime](const std::wstring& event) { runtime.host().logEvent(event); },
         [&runtime](const std::wstring& source, const std::wstring& target, std::uint64_t bytes) {
-            runtime.fileStaged(source, target, bytes);
+            runtime.host().fileStaged(source, target, bytes);
         });
     state.update->begin();
 }

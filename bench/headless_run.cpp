@@ -30,16 +30,15 @@ namespace {
 using namespace setup;
 
 /// Answers every question with its default button and ends the process with the run's status.
-class HeadlessRuntime final : public FileRuntime {
+class HeadlessHost final : public Host {
   public:
-    using FileRuntime::FileRuntime;
+    using Host::Host;
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     int messageBox(const std::wstring&, int style, const std::wstring&) override {
         return style == box::kQuestionYesNo ? box::kYes : box::kOk;
     }
     void processPendingMessages() override {}
     [[noreturn]] void endProgram(int exitStatus) override {
-        closeAll();
         rusage usage{};
         ::getrusage(RUSAGE_SELF, &usage);
         const auto elapsed = std::chrono::steady_clock::now() - started;
@@ -95,14 +94,15 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: %s <update folder> | --pause\n", argv[0]);
         return 64;
     }
-    HeadlessRuntime runtime(fromUtf8(argv[1]));
+    HeadlessHost host(fromUtf8(argv[1]));
+    FileRuntime runtime(host);
     RunState state;
     QuietMainWindow form1;
     NoProgressWindow form2;
     Session session{runtime, state, form1, form2};
     form2.attach(session);
     ListDirectives directives(session);
-    runtime.started = std::chrono::steady_clock::now();
+    host.started = std::chrono::steady_clock::now();
     try {
         Form_Load(session, directives);
     } catch (const std::exception&) {

@@ -11,7 +11,8 @@
 #include "app/update_sequence.h"
 #include "check/list_plan.h"
 #include "check/plan_refusal_text.h"
-#include "check/quiet_runtime.h"
+#include "check/quiet_host.h"
+#include "platform/file_runtime.h"
 #include "check/update_folder.h"
 #include "platform/file_access.h"
 #include "platform/file_io.h"
@@ -86,12 +87,12 @@ CopyOutcome copyOutcome(const EntryPlan& entry, const std::wstring& updateFolder
 /// Setup's own plan of the copy, made on the installation as it stands, and what it decides for each
 /// file entry and each version, at its line.
 void planCopies(const ListAnalysis& analysis, Runtime& runtime, DryRun& run) {
-    const ListPlanInput list = listPlanInput(analysis.entries, runtime.programDirectory(), run.installDir);
+    const ListPlanInput list = listPlanInput(analysis.entries, runtime.host().programDirectory(), run.installDir);
     FileServices& files = runtime.files();
     UpdatePlan plan;
     try {
         // Held as setup holds them, so that the plan reads the installation as a run would.
-        files.holdFolder(runtime.programDirectory());
+        files.holdFolder(runtime.host().programDirectory());
         files.holdFolder(run.installDir);
         plan = makeUpdatePlan(files, list.input);
     } catch (const std::exception&) {
@@ -180,7 +181,8 @@ DryRun dryRun(const ListAnalysis& analysis, const std::optional<std::wstring>& r
         return run;
     }
 
-    QuietRuntime runtime(analysis.updateFolder);
+    QuietHost host(analysis.updateFolder);
+    FileRuntime runtime(host);
     followJournal(runtime, run);
     for (const EntryPlan& plan : analysis.entries) {
         for (const VersionRange& range : plan.ranges) {

@@ -12,7 +12,8 @@
 #include "app/update_sequence.h"
 #include "check/plan_findings.h"
 #include "check/plan_refusal_text.h"
-#include "check/quiet_runtime.h"
+#include "check/quiet_host.h"
+#include "platform/file_runtime.h"
 #include "check/seal_findings.h"
 #include "check/update_folder.h"
 #include "platform/entry_reader.h"
@@ -395,7 +396,8 @@ bool ListAnalysis::has(Severity severity) const {
 ListAnalysis analyseList(const std::wstring& updateFolder) {
     ListAnalysis analysis;
     analysis.updateFolder = updateFolder;
-    QuietRuntime runtime(updateFolder);
+    QuietHost host(updateFolder);
+    FileRuntime runtime(host);
     analysis.listPath = updateListPath(runtime);
     std::string bytes;
     try {

@@ -45,11 +45,11 @@ std::wstring sentence(std::wstring consequence) {
 
 void checkPlanRefusals(ListAnalysis& analysis, Runtime& runtime) {
     const ListPlanInput list =
-        listPlanInput(analysis.entries, runtime.programDirectory(), kEmptyInstallation);
+        listPlanInput(analysis.entries, runtime.host().programDirectory(), kEmptyInstallation);
     EmptyInstallationFiles files(runtime);
     UpdatePlan plan;
     try {
-        files.holdFolder(runtime.programDirectory());
+        files.holdFolder(runtime.host().programDirectory());
         plan = makeUpdatePlan(files, list.input);
     } catch (const std::exception&) {
         // The update folder cannot be looked at; the copy's own findings tell what it cannot read.

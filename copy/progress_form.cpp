@@ -47,7 +47,7 @@ ProgressForm::ProgressForm(Session& session, ProgressControls& controls)
 void ProgressForm::Form_Load() {
     Runtime& runtime = m_session.runtime;
     RunState& state = m_session.state;
-    runtime.logEvent(L"D\u00E9compte des fichiers \u00E0 copier");
+    runtime.host().logEvent(L"D\u00E9compte des fichiers \u00E0 copier");
     std::vector<std::wstring> entries;
     openUpdateList(runtime, state);
     while (!runtime.atEndOfFile(state.ListFileNumber)) {
@@ -59,7 +59,7 @@ void ProgressForm::Form_Load() {
         }
     }
     runtime.close(state.ListFileNumber);
-    runtime.logEvent(L"Fichiers \u00E0 copier : " + std::to_wstring(state.FileCount));
+    runtime.host().logEvent(L"Fichiers \u00E0 copier : " + std::to_wstring(state.FileCount));
     planUpdate(m_session, std::move(entries));
 }
 
@@ -78,10 +78,10 @@ void ProgressForm::Form_Activate() {
 void ProgressForm::copyEntries() {
     Runtime& runtime = m_session.runtime;
     RunState& state = m_session.state;
-    runtime.processPendingMessages();
+    runtime.host().processPendingMessages();
     if (state.FileCount != 0) {
         m_controls.setBarWidth(0.0f);
-        runtime.logEvent(L"Copie des fichiers \u00E0 c\u00F4t\u00E9 de leur cible dans l'installation");
+        runtime.host().logEvent(L"Copie des fichiers \u00E0 c\u00F4t\u00E9 de leur cible dans l'installation");
         openUpdateList(runtime, state);
         std::int16_t copied = 0;
         while (!runtime.atEndOfFile(state.ListFileNumber)) {
@@ -101,12 +101,12 @@ void ProgressForm::copyEntries() {
         }
         runtime.close(state.ListFileNumber);
         // The last point where a cancel is answered: a Yes there ends the run with nothing changed.
-        runtime.processPendingMessages();
+        runtime.host().processPendingMessages();
     }
     // No installed file has changed so far; the finished state is shown once the files and the versions
     // are in place for good.
     if (state.update && !state.update->final()) {
-        runtime.logEvent(L"Validation : les fichiers copi\u00E9s prennent la place des anciens");
+        runtime.host().logEvent(L"Validation : les fichiers copi\u00E9s prennent la place des anciens");
         state.update->commit();
     }
     // The finished window shows the whole bar and "100%", also when there was nothing to copy.
@@ -123,10 +123,10 @@ void ProgressForm::Command1_Click() {
         return;
     }
     const int answer =
-        m_session.runtime.messageBox(L"Etes-vous sur de vouloir annuler la mise \u00E0 jour ?",
+        m_session.runtime.host().messageBox(L"Etes-vous sur de vouloir annuler la mise \u00E0 jour ?",
                                      box::kQuestionYesNo, L"Interruption de la Mise \u00E0 jour...");
     if (answer == box::kYes) {
-        m_session.runtime.logEvent(L"Mise \u00E0 jour annul\u00E9e pendant la copie");
+        m_session.runtime.host().logEvent(L"Mise \u00E0 jour annul\u00E9e pendant la copie");
         m_session.state.exitStatus = ExitStatus::Declined;
         CleanupAndExit(m_session);
     }

@@ -19,7 +19,7 @@ bool isBlank(const std::wstring& text) { return text.find_first_not_of(L" \t\n")
 /// Shows why a check refused the update and ends the run.
 [[noreturn]] void refuse(Session& session, const BoxMessage& message) {
     session.state.exitStatus = ExitStatus::Refused;
-    session.runtime.messageBox(message.text, message.style, message.title);
+    session.runtime.host().messageBox(message.text, message.style, message.title);
     CleanupAndExit(session);
 }
 
@@ -79,13 +79,13 @@ BoxMessage missingFilesMessage() {
 
 void ListDirectives::alert(std::wstring& entry) {
     const BoxMessage message = warningMessage(entry);
-    m_session.runtime.messageBox(message.text, message.style, message.title);
+    m_session.runtime.host().messageBox(message.text, message.style, message.title);
 }
 
 void ListDirectives::Version(std::wstring& entry) {
     const VersionRange range = splitVersionRange(entry);
     const std::wstring installed = ReadProfileValue(kRegistryReadName, range.section, L"Version");
-    m_session.runtime.logEvent(
+    m_session.runtime.host().logEvent(
         L"V\u00E9rification : " + range.section + L" install\u00E9 en version \u00AB " + installed +
         L" \u00BB, plage \u00AB " + range.lower + L" \u00BB \u00E0 " +
         (isBlank(range.upper) ? std::wstring(L"(sans limite)") : L"\u00AB " + range.upper + L" \u00BB") +
@@ -95,11 +95,11 @@ void ListDirectives::Version(std::wstring& entry) {
 
 void ListDirectives::exist(std::wstring& entry) {
     if (!FileExists(m_session.runtime, requiredFilePath(m_session.state.InstallDir, entry))) {
-        m_session.runtime.logEvent(L"V\u00E9rification : fichier requis " +
+        m_session.runtime.host().logEvent(L"V\u00E9rification : fichier requis " +
                                    requiredFilePath(m_session.state.InstallDir, entry) + L" : absent");
         refuse(m_session, missingFilesMessage());
     }
-    m_session.runtime.logEvent(L"V\u00E9rification : fichier requis " +
+    m_session.runtime.host().logEvent(L"V\u00E9rification : fichier requis " +
                                requiredFilePath(m_session.state.InstallDir, entry) + L" : pr\u00E9sent");
 }
 

@@ -21,14 +21,6 @@ std::string numberText(FileNumber number) { return "file number " + std::to_stri
 
 }  // namespace
 
-FileRuntime::FileRuntime(std::optional<std::wstring> programDirectory)
-    : m_programDirectory(std::move(programDirectory)) {}
-
-std::wstring FileRuntime::programDirectory() {
-    if (!m_programDirectory) m_programDirectory = executableDirectory();
-    return *m_programDirectory;
-}
-
 FileNumber FileRuntime::freeFileNumber() {
     for (FileNumber number = kFirstFileNumber; number <= kLastFileNumber; ++number) {
         if (!m_open.contains(number)) return number;
@@ -60,7 +52,7 @@ bool FileRuntime::folderExists(const std::wstring& path) {
     }
 }
 
-void FileRuntime::closeAll() {
+void FileRuntime::releaseAll() {
     m_open.clear();
     m_files.releaseAll();
     m_installationLock.reset();

@@ -2,7 +2,6 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/entry_reader.h"
@@ -14,14 +13,11 @@
 namespace setup {
 
 /// The list's file numbers, the file services over held folders and the installation's lock, over the real
-/// file system. The host (message boxes, pending messages, the end of the program) is left to a derived
-/// class.
+/// file system, for a run inside `host`.
 class FileRuntime : public Runtime {
   public:
-    /// `programDirectory` overrides the directory of the executable (tests run on temporary folders).
-    explicit FileRuntime(std::optional<std::wstring> programDirectory = std::nullopt);
+    explicit FileRuntime(Host& host) : Runtime(host) {}
 
-    std::wstring programDirectory() override;
     FileNumber freeFileNumber() override;
     void openForInput(FileNumber number, const std::wstring& path) override;
     bool atEndOfFile(FileNumber number) override;
@@ -33,7 +29,7 @@ class FileRuntime : public Runtime {
 
     /// Closes every open file number, lets every held folder go and gives up the installation's lock (its
     /// lock file goes), as the end of the program does.
-    void closeAll();
+    void releaseAll() override;
 
   private:
     /// A file open under a number. Its bytes are read at the first test or read, so that an open and a
@@ -45,7 +41,6 @@ class FileRuntime : public Runtime {
 
     EntryReader& openFile(FileNumber number);
 
-    std::optional<std::wstring> m_programDirectory;
     std::map<FileNumber, OpenFile> m_open;
     /// Held from lockInstallation to the end of the program.
     std::unique_ptr<InstallationLock> m_installationLock;

@@ -11,12 +11,13 @@
 #include "platform/program_arguments.h"
 #include "platform/standard_streams.h"
 #include "qt/form1.h"
+#include "platform/file_runtime.h"
 #include "qt/progress_host.h"
-#include "qt/qt_runtime.h"
+#include "qt/qt_host.h"
 #include "run/run_state.h"
 #include "run/session.h"
 #include "unattended/run_log.h"
-#include "unattended/unattended_runtime.h"
+#include "unattended/unattended_host.h"
 #include "unattended/unattended_start.h"
 
 namespace {
@@ -36,16 +37,17 @@ void startUpMessage(QtMsgType type, const QMessageLogContext&, const QString&) {
     std::_Exit(static_cast<int>(setup::ExitStatus::Failed));
 }
 
-/// The update behind the program's windows, over `runtime`; `qtRuntime` shows the boxes `runtime` lets
-/// through. Never returns.
-[[noreturn]] void runWithWindows(setup::Runtime& runtime, setup::QtRuntime& qtRuntime, bool passive) {
+/// The update behind the program's windows, inside `host` (the Qt host, or an unattended one over it);
+/// `qtHost` shows the boxes `host` lets through. Never returns.
+[[noreturn]] void runWithWindows(setup::Host& host, setup::QtHost& qtHost, bool passive) {
+    setup::FileRuntime runtime(host);
     setup::RunState state;
     setup::Form1 form1;
     setup::ProgressHost form2;
     if (passive) form2.closeWhenFinished(kPassiveCloseDelay);
     setup::Session session{runtime, state, form1, form2};
     form2.setSession(session);
-    qtRuntime.setMessageBoxParent(&form1);
+    qtHost.setMessageBoxParent(&form1);
     setup::ListDirectives directives(session);
     try {
         setup::Form_Load(session, directives);
@@ -77,10 +79,9 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     setup::installFrenchTranslation(application);
 
-    setup::QtRuntime qtRuntime;
-    if (!start) runWithWindows(qtRuntime, qtRuntime, false);
-    setup::UnattendedRuntime runtime(qtRuntime, start->options.mode, start->log.get(), nullptr,
-                                     setup::writeStandardError);
-    runtime.logStart();
-    runWithWindows(runtime, qtRuntime, start->options.mode == setup::RunMode::Passive);
+    setup::QtHost qtHost;
+    if (!start) runWithWindows(qtHost, qtHost, false);
+    setup::UnattendedHost host(qtHost, start->options.mode, start->log.get(), nullptr, setup::writeStandardError);
+    host.logStart();
+    runWithWindows(host, qtHost, start->options.mode == setup::RunMode::Passive);
 }

@@ -56,7 +56,7 @@ void countEntry(std::int16_t& count) {
     ++count;
 }
 
-std::wstring updateListPath(Runtime& runtime) { return runtime.programDirectory() + L"\\setup.lst"; }
+std::wstring updateListPath(Runtime& runtime) { return runtime.host().programDirectory() + L"\\setup.lst"; }
 
 void openUpdateList(Runtime& runtime, RunState& state) {
     state.ListFileNumber = runtime.freeFileNumber();
@@ -65,6 +65,8 @@ void openUpdateList(Runtime& runtime, RunState& state) {
 
 void readUpdateListEntry(Runtime& runtime, RunState& state) {
     state.CurrentLine = withoutTrailingSpaces(runtime.readEntry(state.ListFileNumber));
+    // Every pass reads the list through here, so the log shows each entry as each pass meets it.
+    runtime.host().logEvent(L"Entr\u00E9e lue : \u00AB " + state.CurrentLine + L" \u00BB");
 }
 
 }  // namespace setup

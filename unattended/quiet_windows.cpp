@@ -29,7 +29,7 @@ void QuietProgressWindow::showModal() {
         throw;
     }
     m_progress.filesTotal = m_session->state.FileCount;
-    m_progress.bytesTotal = bytesToCopy(m_session->runtime.programDirectory());
+    m_progress.bytesTotal = bytesToCopy(m_session->runtime.host().programDirectory());
     ProgressTicker ticker(m_progress, m_writeLine);
     ticker.start();
     m_form->Form_Activate();

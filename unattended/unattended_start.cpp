@@ -9,11 +9,12 @@
 #include "platform/text_codec.h"
 #include "run/run_state.h"
 #include "run/session.h"
-#include "unattended/console_runtime.h"
+#include "platform/file_runtime.h"
+#include "unattended/console_host.h"
 #include "unattended/copy_progress.h"
 #include "unattended/quiet_windows.h"
 #include "unattended/run_log.h"
-#include "unattended/unattended_runtime.h"
+#include "unattended/unattended_host.h"
 
 namespace setup {
 
@@ -48,10 +49,11 @@ std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::w
 }
 
 void runQuietly(UnattendedStart& start) {
-    ConsoleRuntime console;
+    ConsoleHost console;
     CopyProgress progress;
-    UnattendedRuntime runtime(console, RunMode::Quiet, start.log.get(), &progress, writeStandardError);
-    runtime.logStart();
+    UnattendedHost host(console, RunMode::Quiet, start.log.get(), &progress, writeStandardError);
+    host.logStart();
+    FileRuntime runtime(host);
     RunState state;
     QuietMainWindow form1;
     QuietProgressWindow form2(progress, writeStandardOutput);

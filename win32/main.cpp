@@ -12,21 +12,23 @@
 #include "run/run_state.h"
 #include "run/session.h"
 #include "unattended/run_log.h"
-#include "unattended/unattended_runtime.h"
+#include "platform/file_runtime.h"
+#include "unattended/unattended_host.h"
 #include "unattended/unattended_start.h"
 #include "win32/form1.h"
 #include "win32/message_loop.h"
 #include "win32/progress_host.h"
-#include "win32/win32_runtime.h"
+#include "win32/win32_host.h"
 
 namespace {
 
 /// How long the finished window of a passive run stays before it closes itself.
 constexpr std::chrono::milliseconds kPassiveCloseDelay{2000};
 
-/// The update behind the program's windows, over `runtime` (the Win32 runtime, or an unattended one over
-/// it). Never returns.
-[[noreturn]] void runWithWindows(setup::Runtime& runtime, setup::MessageLoop& loop, bool passive) {
+/// The update behind the program's windows, inside `host` (the Win32 host, or an unattended one over it).
+/// Never returns.
+[[noreturn]] void runWithWindows(setup::Host& host, setup::MessageLoop& loop, bool passive) {
+    setup::FileRuntime runtime(host);
     setup::RunState state;
     try {
         setup::Form1 form1;
@@ -66,10 +68,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
 
     setup::MessageLoop loop;
-    setup::Win32Runtime win32Runtime(loop);
-    if (!start) runWithWindows(win32Runtime, loop, false);
-    setup::UnattendedRuntime runtime(win32Runtime, start->options.mode, start->log.get(), nullptr,
-                                     setup::writeStandardError);
-    runtime.logStart();
-    runWithWindows(runtime, loop, start->options.mode == setup::RunMode::Passive);
+    setup::Win32Host win32Host(loop);
+    if (!start) runWithWindows(win32Host, loop, false);
+    setup::UnattendedHost host(win32Host, start->options.mode, start->log.get(), nullptr, setup::writeStandardError);
+    host.logStart();
+    runWithWindows(host, loop, start->options.mode == setup::RunMode::Passive);
 }

@@ -152,7 +152,7 @@ TEST(CleanupAndExit, WriteProtectedFolderKeepsEverythingAndStillEnds) {
 TEST(CleanupAndExit, ListLeftOpenByAnInterruptedPassIsOpenedAgainUnderANewNumber) {
     UpdateRun run;
     shipNumberedFiles(run, 2);
-    run.runtime.openForInput(run.runtime.freeFileNumber(), run.runtime.programDirectory() + L"\\setup.lst");
+    run.runtime.openForInput(run.runtime.freeFileNumber(), run.runtime.host().programDirectory() + L"\\setup.lst");
 
     run.cleanup();
 

@@ -1,4 +1,4 @@
-// Whole runs of the update nobody watches: the quiet windows and the unattended runtime over the scripted
+// Whole runs of the update nobody watches: the quiet windows and the unattended host over the scripted
 // one, with a real log.
 #include <gtest/gtest.h>
 
@@ -11,10 +11,11 @@
 #include "directives/list_directives.h"
 #include "platform/text_codec.h"
 #include "tests/app/update_run_fixture.h"
+#include "tests/support/runtime_in_host.h"
 #include "unattended/copy_progress.h"
 #include "unattended/quiet_windows.h"
 #include "unattended/run_log.h"
-#include "unattended/unattended_runtime.h"
+#include "unattended/unattended_host.h"
 
 namespace setup::test {
 namespace {
@@ -29,9 +30,10 @@ class UnattendedRunTest : public UpdateRunTest {
   protected:
     int runAs(RunMode mode) {
         RunLog log(fromUtf8((run.root / "setup.log").string()));
-        UnattendedRuntime runtime(run.runtime, mode, &log, &progress,
-                                  [this](std::wstring_view line) { standardError += line; });
-        runtime.logStart();
+        UnattendedHost host(run.runtime, mode, &log, &progress,
+                            [this](std::wstring_view line) { standardError += line; });
+        host.logStart();
+        RuntimeInHost runtime(run.runtime, host);
         RunState state;
         QuietMainWindow form1;
         QuietProgressWindow form2(progress, [this](std::wstring_view line) { standardOutput += line; });

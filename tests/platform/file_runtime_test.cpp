@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST_F(FileRuntimeTest, ProgramDirectoryCanBeGiven) {
-    EXPECT_EQ(m_runtime.programDirectory(), programPath(m_dir.path()));
+    EXPECT_EQ(m_runtime.host().programDirectory(), programPath(m_dir.path()));
 }
 
 TEST_F(FileRuntimeTest, HandsOutTheLowestFreeNumberAndReusesClosedOnes) {
@@ -33,7 +33,7 @@ TEST_F(FileRuntimeTest, HandsOutTheLowestFreeNumberAndReusesClosedOnes) {
     EXPECT_EQ(m_runtime.freeFileNumber(), 2);
     m_runtime.close(1);
     EXPECT_EQ(m_runtime.freeFileNumber(), 1);
-    m_runtime.closeAll();
+    m_runtime.releaseAll();
     EXPECT_EQ(m_runtime.freeFileNumber(), 1);
     EXPECT_THROW(m_runtime.close(3), Failure);
 }

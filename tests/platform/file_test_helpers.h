@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -14,13 +15,23 @@
 
 namespace setup::test {
 
-/// The file half alone; the window services are never called here.
-class FilesOnly : public FileRuntime {
+/// A host whose windows are never called here.
+class NoWindows final : public Host {
   public:
-    using FileRuntime::FileRuntime;
+    using Host::Host;
     int messageBox(const std::wstring&, int, const std::wstring&) override { throw Failure("no windows"); }
     void processPendingMessages() override {}
     [[noreturn]] void endProgram(int) override { throw Failure("no end"); }
+};
+
+/// The file runtime alone, inside a host of its own.
+class FilesOnly : public FileRuntime {
+  public:
+    explicit FilesOnly(std::optional<std::wstring> programDirectory = std::nullopt)
+        : FileRuntime(m_host), m_host(std::move(programDirectory)) {}
+
+  private:
+    NoWindows m_host;
 };
 
 /// The names in `directory`, in UTF-8.

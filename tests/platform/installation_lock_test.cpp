@@ -78,7 +78,7 @@ TEST_F(FileRuntimeTest, InstallationLockIsHeldUntilTheEndOfTheProgram) {
     EXPECT_TRUE(m_runtime.lockInstallation(programPath(m_dir.path()))) << "asked again by the same run";
     FilesOnly second{programPath(m_dir.path())};
     EXPECT_FALSE(second.lockInstallation(programPath(m_dir.path())));
-    m_runtime.closeAll();
+    m_runtime.releaseAll();
     EXPECT_FALSE(fs::exists(m_dir / kInstallationLockName));
     EXPECT_TRUE(second.lockInstallation(programPath(m_dir.path())));
 }

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "qt/qt_runtime.h"
+#include "qt/qt_host.h"
 
 // The widgets need an application object for the whole run, as the program has one.
 int main(int argc, char* argv[]) {

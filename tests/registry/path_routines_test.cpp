@@ -59,13 +59,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, WithTrailingBackslashTest,
                                            BackslashCase{"UnixRoot", L"/", L"/\\"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-/// The file half of the runtime over a temporary folder; the window half is never used here.
-class TestRuntime : public FileRuntime {
+/// A host whose windows are never used here.
+class NoWindows final : public Host {
   public:
-    using FileRuntime::FileRuntime;
+    using Host::Host;
     int messageBox(const std::wstring&, int, const std::wstring&) override { return box::kOk; }
     void processPendingMessages() override {}
     [[noreturn]] void endProgram(int) override { throw std::logic_error("endProgram"); }
+};
+
+/// The file runtime over a temporary folder.
+class TestRuntime : public FileRuntime {
+  public:
+    explicit TestRuntime(std::wstring programDirectory) : FileRuntime(m_host), m_host(std::move(programDirectory)) {}
+
+  private:
+    NoWindows m_host;
 };
 
 struct ExistsCase {

@@ -6,7 +6,8 @@
 
 namespace setup::test {
 
-ScriptedRuntime::ScriptedRuntime(const std::wstring& programDirectory) : FileRuntime(programDirectory) {}
+ScriptedRuntime::ScriptedRuntime(const std::wstring& programDirectory)
+    : Host(programDirectory), FileRuntime(static_cast<Host&>(*this)) {}
 
 FileNumber ScriptedRuntime::freeFileNumber() {
     const FileNumber number = FileRuntime::freeFileNumber();
@@ -105,7 +106,6 @@ void ScriptedRuntime::processPendingMessages() {
 
 void ScriptedRuntime::endProgram(int exitStatus) {
     calls.push_back(L"end " + std::to_wstring(exitStatus));
-    closeAll();
     m_filesOpen = 0;
     throw ProgramEnded{exitStatus};
 }

@@ -24,10 +24,10 @@ struct ShownMessage {
     bool operator==(const ShownMessage&) const = default;
 };
 
-/// The real file services on temporary folders, with the window services scripted: message boxes are
+/// The real file services on temporary folders inside a scripted host of their own: message boxes are
 /// answered from a script (the default button when the script is empty), actions run at chosen
 /// pending-message points, the end of the program throws ProgramEnded. Every call is recorded.
-class ScriptedRuntime : public FileRuntime {
+class ScriptedRuntime : public Host, public FileRuntime {
   public:
     explicit ScriptedRuntime(const std::wstring& programDirectory);
 

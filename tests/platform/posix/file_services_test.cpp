@@ -53,7 +53,7 @@ TEST(ReplaceFileAtomically, WritesThroughALinkAndKeepsIt) {
 
 TEST(FileRuntime, ProgramDirectoryDefaultsToTheExecutablesFolder) {
     FilesOnly runtime;
-    const std::wstring directory = runtime.programDirectory();
+    const std::wstring directory = runtime.host().programDirectory();
     EXPECT_EQ(directory, executableDirectory());
     EXPECT_EQ(fs::path(toUtf8(directory)), fs::read_symlink("/proc/self/exe").parent_path());
     ASSERT_FALSE(directory.empty());

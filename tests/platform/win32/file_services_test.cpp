@@ -240,7 +240,7 @@ TEST_P(NamesAndLengths, StageCommitFindReadAndDelete) {
     EXPECT_EQ(files().kindOf(at(folder + L"\\setup.lst")), NodeKind::Missing);
     EXPECT_EQ(files().kindOf(at(folder + L"\\copy of setup.lst")), NodeKind::Missing);
     // The run's held folders go first: a folder still open stays until its handle closes.
-    m_runtime.closeAll();
+    m_runtime.releaseAll();
     removeEmptyFolders(at(folder), m_dir.path().wstring());
 }
 

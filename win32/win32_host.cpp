@@ -1,4 +1,4 @@
-#include "win32/win32_runtime.h"
+#include "win32/win32_host.h"
 
 #include <windows.h>
 
@@ -9,10 +9,10 @@
 
 namespace setup {
 
-Win32Runtime::Win32Runtime(MessageLoop& loop, std::optional<std::wstring> programDirectory)
-    : FileRuntime(std::move(programDirectory)), m_loop(loop) {}
+Win32Host::Win32Host(MessageLoop& loop, std::optional<std::wstring> programDirectory)
+    : Host(std::move(programDirectory)), m_loop(loop) {}
 
-int Win32Runtime::messageBox(const std::wstring& text, int style, const std::wstring& title) {
+int Win32Host::messageBox(const std::wstring& text, int style, const std::wstring& title) {
     const int answer =
         MessageBoxW(m_loop.messageBoxOwner(), text.c_str(), title.c_str(), static_cast<UINT>(style));
     // The next box often follows at once, with no message handled in between: the backdrop under this one
@@ -22,10 +22,9 @@ int Win32Runtime::messageBox(const std::wstring& text, int style, const std::wst
     return answer == 0 ? box::kCancel : answer;
 }
 
-void Win32Runtime::processPendingMessages() { m_loop.handlePending(); }
+void Win32Host::processPendingMessages() { m_loop.handlePending(); }
 
-void Win32Runtime::endProgram(int exitStatus) {
-    closeAll();
+void Win32Host::endProgram(int exitStatus) {
     std::fflush(nullptr);
     ExitProcess(static_cast<UINT>(exitStatus));
 }

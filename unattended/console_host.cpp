@@ -1,4 +1,4 @@
-#include "unattended/console_runtime.h"
+#include "unattended/console_host.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,12 +7,11 @@
 
 namespace setup {
 
-int ConsoleRuntime::messageBox(const std::wstring&, int, const std::wstring&) {
+int ConsoleHost::messageBox(const std::wstring&, int, const std::wstring&) {
     throw Failure("a quiet run has no screen for a message box");
 }
 
-void ConsoleRuntime::endProgram(int exitStatus) {
-    closeAll();
+void ConsoleHost::endProgram(int exitStatus) {
     std::fflush(nullptr);
     // As in the windowed programs: nothing is left to destroy that the system does not release itself, and
     // the progress line's thread may still be waiting.

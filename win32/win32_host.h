@@ -3,24 +3,23 @@
 #include <optional>
 #include <string>
 
-#include "platform/file_runtime.h"
+#include "platform/host.h"
 
 namespace setup {
 
 class MessageLoop;
 
-/// The whole runtime of the Windows program: the file half of FileRuntime plus message boxes, pending
-/// messages and the end of the program over Win32.
-class Win32Runtime final : public FileRuntime {
+/// The host of the Windows program: message boxes, pending messages and the end of the process over Win32.
+class Win32Host final : public Host {
   public:
     /// `programDirectory` overrides the directory of the executable (tests run on temporary folders).
-    explicit Win32Runtime(MessageLoop& loop, std::optional<std::wstring> programDirectory = std::nullopt);
+    explicit Win32Host(MessageLoop& loop, std::optional<std::wstring> programDirectory = std::nullopt);
 
     /// A MessageBoxW with the exact text, title and style, owned by the window in front; answers the
     /// button pressed (the system answers Cancel, or No, when the box is closed).
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
     void processPendingMessages() override;
-    /// Closes every open file, flushes the C streams and ends the process with `exitStatus`.
+    /// Flushes the C streams and ends the process with `exitStatus`.
     [[noreturn]] void endProgram(int exitStatus) override;
 
   private:

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/runtime.h"
+#include "platform/host.h"
 #include "unattended/run_options.h"
 
 namespace setup {
@@ -13,15 +13,15 @@ namespace setup {
 class RunLog;
 struct CopyProgress;
 
-/// A run's runtime as the command line chose it: every service is the inner runtime's, but the message
-/// boxes are answered here in the passive and quiet modes (as a person would to go ahead), refusals and
-/// failures go to standard error, and every event, box and answer goes into the log when there is one.
-class UnattendedRuntime final : public Runtime {
+/// A run's host as the command line chose it: the windows are the inner host's, but the message boxes are
+/// answered here in the passive and quiet modes (as a person would to go ahead), refusals and failures go
+/// to standard error, and every event, box and answer goes into the log when there is one.
+class UnattendedHost final : public Host {
   public:
     /// `log` and `progress` may be null (no log asked for; no progress line). `toStandardError` takes
     /// whole lines.
-    UnattendedRuntime(Runtime& inner, RunMode mode, RunLog* log, CopyProgress* progress,
-                      std::function<void(std::wstring_view)> toStandardError);
+    UnattendedHost(Host& inner, RunMode mode, RunLog* log, CopyProgress* progress,
+                   std::function<void(std::wstring_view)> toStandardError);
 
     /// Logs the start of the run: the program and its version, the mode and the update folder.
     void logStart();
@@ -32,31 +32,19 @@ class UnattendedRuntime final : public Runtime {
     static int unattendedAnswer(RunMode mode, int style);
 
     std::wstring programDirectory() override { return m_inner.programDirectory(); }
-    FileNumber freeFileNumber() override { return m_inner.freeFileNumber(); }
-    void openForInput(FileNumber number, const std::wstring& path) override {
-        m_inner.openForInput(number, path);
-    }
-    bool atEndOfFile(FileNumber number) override { return m_inner.atEndOfFile(number); }
-    /// Reads through the inner runtime and logs the entry as every pass reads it.
-    std::wstring readEntry(FileNumber number) override;
-    void close(FileNumber number) override { m_inner.close(number); }
-    bool folderExists(const std::wstring& path) override { return m_inner.folderExists(path); }
-    FileServices& files() override { return m_inner.files(); }
-    bool lockInstallation(const std::wstring& folder) override { return m_inner.lockInstallation(folder); }
-
     /// Appends the event to the log, when there is one.
     void logEvent(const std::wstring& event) override;
     /// Logs the file and its bytes and counts them for the progress line.
     void fileStaged(const std::wstring& source, const std::wstring& target, std::uint64_t bytes) override;
-    /// Logs the box; shows it through the inner runtime in the interactive mode, else answers it itself,
+    /// Logs the box; shows it through the inner host in the interactive mode, else answers it itself,
     /// writing an error box's title and text to standard error; logs the answer.
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
     void processPendingMessages() override { m_inner.processPendingMessages(); }
-    /// Logs the exit status and the time the run took, then ends through the inner runtime.
+    /// Logs the exit status and the time the run took, then ends through the inner host.
     [[noreturn]] void endProgram(int exitStatus) override;
 
   private:
-    Runtime& m_inner;
+    Host& m_inner;
     RunMode m_mode;
     RunLog* m_log;
     CopyProgress* m_progress;

@@ -1,4 +1,4 @@
-#include "qt/qt_runtime.h"
+#include "qt/qt_host.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ struct SeenBox {
 };
 
 /// Shows a box through the runtime; once it is open, notes what it shows and lets `act` answer it.
-int showAndAnswer(QtRuntime& runtime, const std::wstring& text, int style, const std::wstring& title,
+int showAndAnswer(QtHost& runtime, const std::wstring& text, int style, const std::wstring& title,
                   SeenBox& seen, const std::function<void(QMessageBox&)>& act) {
     QMetaObject::invokeMethod(
         qApp,
@@ -68,7 +68,7 @@ struct StyleRow {
 
 class MessageBoxStyles : public testing::TestWithParam<StyleRow> {
   protected:
-    QtRuntime m_runtime{std::wstring(L"/")};
+    QtHost m_runtime{std::wstring(L"/")};
 };
 
 TEST_P(MessageBoxStyles, ShowIconButtonsAndDefault) {
@@ -124,7 +124,7 @@ struct ButtonRow {
 class MessageBoxAnswers : public testing::TestWithParam<ButtonRow> {};
 
 TEST_P(MessageBoxAnswers, EachButtonGivesItsAnswer) {
-    QtRuntime runtime{std::wstring(L"/")};
+    QtHost runtime{std::wstring(L"/")};
     SeenBox seen;
     const ButtonRow& row = GetParam();
     EXPECT_EQ(showAndAnswer(runtime, L"t", row.style, L"t", seen,
@@ -139,8 +139,8 @@ INSTANTIATE_TEST_SUITE_P(Buttons, MessageBoxAnswers,
                                          ButtonRow{"No", 36, QMessageBox::No, 7}),
                          [](const testing::TestParamInfo<ButtonRow>& info) { return info.param.name; });
 
-TEST(QtRuntime, MessageBoxesShowAboveTheMainWindow) {
-    QtRuntime runtime{std::wstring(L"/")};
+TEST(QtHost, MessageBoxesShowAboveTheMainWindow) {
+    QtHost runtime{std::wstring(L"/")};
     QWidget mainWindow;
     mainWindow.show();
     runtime.setMessageBoxParent(&mainWindow);
@@ -149,8 +149,8 @@ TEST(QtRuntime, MessageBoxesShowAboveTheMainWindow) {
     EXPECT_EQ(seen.parent, &mainWindow);
 }
 
-TEST(QtRuntime, AMainWindowGoneLeavesBoxesWithoutParent) {
-    QtRuntime runtime{std::wstring(L"/")};
+TEST(QtHost, AMainWindowGoneLeavesBoxesWithoutParent) {
+    QtHost runtime{std::wstring(L"/")};
     {
         QWidget mainWindow;
         runtime.setMessageBoxParent(&mainWindow);
@@ -160,15 +160,15 @@ TEST(QtRuntime, AMainWindowGoneLeavesBoxesWithoutParent) {
     EXPECT_EQ(seen.parent, nullptr);
 }
 
-TEST(QtRuntime, MessageBoxTitleShowsTheTextToTheLetter) {
+TEST(QtHost, MessageBoxTitleShowsTheTextToTheLetter) {
     const std::wstring title = L"Mise \u00E0 jour [*] 3.1";
     const std::unique_ptr<QMessageBox> box = makeMessageBox(L"Voulez-vous ?", 33, title, nullptr);
     box->winId();  // the title the system shows is made when the window is
     EXPECT_EQ(box->windowHandle()->title(), QString::fromStdWString(title));
 }
 
-TEST(QtRuntime, ProcessPendingMessagesHandlesWhatIsQueued) {
-    QtRuntime runtime{std::wstring(L"/")};
+TEST(QtHost, ProcessPendingMessagesHandlesWhatIsQueued) {
+    QtHost runtime{std::wstring(L"/")};
     bool ran = false;
     QMetaObject::invokeMethod(
         qApp, [&] { ran = true; }, Qt::QueuedConnection);
@@ -176,14 +176,14 @@ TEST(QtRuntime, ProcessPendingMessagesHandlesWhatIsQueued) {
     EXPECT_TRUE(ran);
 }
 
-TEST(QtRuntimeDeathTest, EndProgramEndsWithTheStatusAndFlushesWhatWasWritten) {
+TEST(QtHostDeathTest, EndProgramEndsWithTheStatusAndFlushesWhatWasWritten) {
     // The child is forked: it shares the folder made here and never touches the windows.
     GTEST_FLAG_SET(death_test_style, "fast");
     TempDir folder;
     const std::filesystem::path written = folder / "written.txt";
     EXPECT_EXIT(
         {
-            QtRuntime runtime{std::wstring(L"/")};
+            QtHost runtime{std::wstring(L"/")};
             std::FILE* file = std::fopen(written.c_str(), "w");
             std::fputs("kept", file);  // still in the stream's buffer
             runtime.endProgram(3);

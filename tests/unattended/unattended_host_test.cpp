@@ -1,4 +1,4 @@
-#include "unattended/unattended_runtime.h"
+#include "unattended/unattended_host.h"
 
 #include <gtest/gtest.h>
 
@@ -33,17 +33,17 @@ const AnswerRow kAnswerRows[] = {
 class UnattendedAnswerTest : public ::testing::TestWithParam<AnswerRow> {};
 
 TEST_P(UnattendedAnswerTest, AnswersAsThePersonWouldToGoAhead) {
-    EXPECT_EQ(UnattendedRuntime::unattendedAnswer(GetParam().mode, GetParam().style), GetParam().expected);
+    EXPECT_EQ(UnattendedHost::unattendedAnswer(GetParam().mode, GetParam().style), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, UnattendedAnswerTest, ::testing::ValuesIn(kAnswerRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-/// An unattended runtime over the scripted one, its standard error kept in memory.
-class UnattendedRuntimeTest : public ::testing::Test {
+/// An unattended host over the scripted one, its standard error kept in memory.
+class UnattendedHostTest : public ::testing::Test {
   protected:
-    UnattendedRuntime make(RunMode mode) {
-        return UnattendedRuntime(inner, mode, nullptr, &progress,
+    UnattendedHost make(RunMode mode) {
+        return UnattendedHost(inner, mode, nullptr, &progress,
                                  [this](std::wstring_view line) { standardError.emplace_back(line); });
     }
 
@@ -53,48 +53,48 @@ class UnattendedRuntimeTest : public ::testing::Test {
     std::vector<std::wstring> standardError;
 };
 
-TEST_F(UnattendedRuntimeTest, QuietErrorBoxGoesToStandardErrorWithItsExactTexts) {
-    UnattendedRuntime runtime = make(RunMode::Quiet);
-    EXPECT_EQ(runtime.messageBox(L"Le texte", box::kCritical, L"Erreur: titre"), box::kOk);
+TEST_F(UnattendedHostTest, QuietErrorBoxGoesToStandardErrorWithItsExactTexts) {
+    UnattendedHost host = make(RunMode::Quiet);
+    EXPECT_EQ(host.messageBox(L"Le texte", box::kCritical, L"Erreur: titre"), box::kOk);
     EXPECT_EQ(standardError, std::vector<std::wstring>{L"Erreur: titre \u2014 Le texte\n"});
     EXPECT_TRUE(inner.messages.empty());
 }
 
-TEST_F(UnattendedRuntimeTest, PassiveErrorBoxGoesToStandardErrorAndShowsNoBox) {
-    UnattendedRuntime runtime = make(RunMode::Passive);
-    runtime.messageBox(L"Le texte", box::kCritical, L"Erreur: titre");
+TEST_F(UnattendedHostTest, PassiveErrorBoxGoesToStandardErrorAndShowsNoBox) {
+    UnattendedHost host = make(RunMode::Passive);
+    host.messageBox(L"Le texte", box::kCritical, L"Erreur: titre");
     EXPECT_EQ(standardError.size(), 1u);
     EXPECT_TRUE(inner.messages.empty());
 }
 
-TEST_F(UnattendedRuntimeTest, WarningsAndQuestionsStayOffStandardError) {
-    UnattendedRuntime runtime = make(RunMode::Quiet);
-    runtime.messageBox(L"Attention : Fermez Kelvane", box::kExclamation, L"Mise en Garde");
-    runtime.messageBox(L"Voulez-vous effectuer la mise \u00E0 jour ?", box::kQuestionOkCancel, L"Titre");
+TEST_F(UnattendedHostTest, WarningsAndQuestionsStayOffStandardError) {
+    UnattendedHost host = make(RunMode::Quiet);
+    host.messageBox(L"Attention : Fermez Kelvane", box::kExclamation, L"Mise en Garde");
+    host.messageBox(L"Voulez-vous effectuer la mise \u00E0 jour ?", box::kQuestionOkCancel, L"Titre");
     EXPECT_TRUE(standardError.empty());
 }
 
-TEST_F(UnattendedRuntimeTest, InteractiveBoxIsShownAndThePersonAnswers) {
-    UnattendedRuntime runtime = make(RunMode::Interactive);
+TEST_F(UnattendedHostTest, InteractiveBoxIsShownAndThePersonAnswers) {
+    UnattendedHost host = make(RunMode::Interactive);
     inner.answers = {box::kCancel};
-    EXPECT_EQ(runtime.messageBox(L"Voulez-vous ?", box::kQuestionOkCancel, L"Titre"), box::kCancel);
+    EXPECT_EQ(host.messageBox(L"Voulez-vous ?", box::kQuestionOkCancel, L"Titre"), box::kCancel);
     EXPECT_EQ(inner.messages.size(), 1u);
     EXPECT_TRUE(standardError.empty());
 }
 
-TEST_F(UnattendedRuntimeTest, EachStagedFileCountsItsBytes) {
-    UnattendedRuntime runtime = make(RunMode::Quiet);
+TEST_F(UnattendedHostTest, EachStagedFileCountsItsBytes) {
+    UnattendedHost host = make(RunMode::Quiet);
     test::writeFile(folder / "update" / "a.bin", "12345");
     test::writeFile(folder / "update" / "b.bin", "123");
     std::filesystem::create_directories(folder / "Kelvane");
     const std::wstring update = fromUtf8((folder / "update").string());
     const std::wstring installation = fromUtf8((folder / "Kelvane").string());
-    runtime.files().holdFolder(update);
-    runtime.files().holdFolder(installation);
+    inner.files().holdFolder(update);
+    inner.files().holdFolder(installation);
     for (const std::wstring name : {L"/a.bin", L"/b.bin"}) {
         const std::uint64_t bytes =
-            runtime.files().copyFile(update + name, installation + name, installation + name + L".setup-new");
-        runtime.fileStaged(update + name, installation + name, bytes);
+            inner.files().copyFile(update + name, installation + name, installation + name + L".setup-new");
+        host.fileStaged(update + name, installation + name, bytes);
     }
     EXPECT_EQ(progress.filesDone, 2);
     EXPECT_EQ(progress.bytesDone, 8u);

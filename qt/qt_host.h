@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/file_runtime.h"
+#include "platform/host.h"
 
 class QCoreApplication;
 class QMessageBox;
@@ -13,19 +13,19 @@ class QWidget;
 
 namespace setup {
 
-/// The whole runtime of the real program: the file half of FileRuntime plus message boxes, pending
-/// messages and the end of the program over Qt.
-class QtRuntime final : public FileRuntime {
+/// The host of the Linux program: message boxes, pending messages and the end of the process over Qt.
+class QtHost final : public Host {
   public:
     /// `programDirectory` overrides the directory of the executable (tests run on temporary folders).
-    explicit QtRuntime(std::optional<std::wstring> programDirectory = std::nullopt);
+    explicit QtHost(std::optional<std::wstring> programDirectory = std::nullopt)
+        : Host(std::move(programDirectory)) {}
 
     /// The window message boxes show above (the main window); null shows them on their own.
     void setMessageBoxParent(QWidget* parent);
 
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
     void processPendingMessages() override;
-    /// Closes every open file, flushes the standard streams and ends the process with `exitStatus`.
+    /// Flushes the standard streams and ends the process with `exitStatus`.
     [[noreturn]] void endProgram(int exitStatus) override;
 
   private:

@@ -1,4 +1,4 @@
-#include "qt/qt_runtime.h"
+#include "qt/qt_host.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -70,21 +70,17 @@ QString plain(const std::wstring& text) { return QString::fromStdWString(text); 
 
 }  // namespace
 
-QtRuntime::QtRuntime(std::optional<std::wstring> programDirectory)
-    : FileRuntime(std::move(programDirectory)) {}
+void QtHost::setMessageBoxParent(QWidget* parent) { m_parent = parent; }
 
-void QtRuntime::setMessageBoxParent(QWidget* parent) { m_parent = parent; }
-
-int QtRuntime::messageBox(const std::wstring& text, int style, const std::wstring& title) {
+int QtHost::messageBox(const std::wstring& text, int style, const std::wstring& title) {
     const std::unique_ptr<QMessageBox> messageBox = makeMessageBox(text, style, title, m_parent.data());
     messageBox->exec();
     return messageBoxAnswer(*messageBox);
 }
 
-void QtRuntime::processPendingMessages() { QCoreApplication::processEvents(); }
+void QtHost::processPendingMessages() { QCoreApplication::processEvents(); }
 
-void QtRuntime::endProgram(int exitStatus) {
-    closeAll();
+void QtHost::endProgram(int exitStatus) {
     std::cout.flush();
     std::wcout.flush();
     std::cerr.flush();

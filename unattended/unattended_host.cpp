@@ -1,9 +1,8 @@
-#include "unattended/unattended_runtime.h"
+#include "unattended/unattended_host.h"
 
 #include <cstdio>
 #include <exception>
 
-#include "run/update_list.h"
 #include "unattended/copy_progress.h"
 #include "unattended/run_log.h"
 
@@ -56,21 +55,21 @@ bool isErrorBox(int style) { return (style & 0x70) == box::kCritical; }
 
 }  // namespace
 
-UnattendedRuntime::UnattendedRuntime(Runtime& inner, RunMode mode, RunLog* log, CopyProgress* progress,
-                                     std::function<void(std::wstring_view)> toStandardError)
+UnattendedHost::UnattendedHost(Host& inner, RunMode mode, RunLog* log, CopyProgress* progress,
+                               std::function<void(std::wstring_view)> toStandardError)
     : m_inner(inner),
       m_mode(mode),
       m_log(log),
       m_progress(progress),
       m_toStandardError(std::move(toStandardError)) {}
 
-void UnattendedRuntime::logStart() {
+void UnattendedHost::logStart() {
     logEvent(L"Setup " + programVersion() + L" : d\u00E9but de la mise \u00E0 jour, mode " +
              modeName(m_mode));
     logEvent(L"Dossier de mise \u00E0 jour : " + m_inner.programDirectory());
 }
 
-int UnattendedRuntime::unattendedAnswer(RunMode mode, int style) {
+int UnattendedHost::unattendedAnswer(RunMode mode, int style) {
     switch (style & 0x0F) {
         case 4:
             return mode == RunMode::Passive ? box::kYes : box::kNo;
@@ -83,13 +82,7 @@ int UnattendedRuntime::unattendedAnswer(RunMode mode, int style) {
     }
 }
 
-std::wstring UnattendedRuntime::readEntry(FileNumber number) {
-    std::wstring entry = m_inner.readEntry(number);
-    logEvent(L"Entr\u00E9e lue : " + quoted(withoutTrailingSpaces(entry)));
-    return entry;
-}
-
-void UnattendedRuntime::fileStaged(const std::wstring& source, const std::wstring& target,
+void UnattendedHost::fileStaged(const std::wstring& source, const std::wstring& target,
                                    std::uint64_t bytes) {
     if (m_progress != nullptr) {
         ++m_progress->filesDone;
@@ -99,11 +92,11 @@ void UnattendedRuntime::fileStaged(const std::wstring& source, const std::wstrin
              L" octets)");
 }
 
-void UnattendedRuntime::logEvent(const std::wstring& event) {
+void UnattendedHost::logEvent(const std::wstring& event) {
     if (m_log != nullptr) m_log->write(event);
 }
 
-int UnattendedRuntime::messageBox(const std::wstring& text, int style, const std::wstring& title) {
+int UnattendedHost::messageBox(const std::wstring& text, int style, const std::wstring& title) {
     logEvent(boxKind(style) + L" " + quoted(title) + L" : " + text);
     if (m_mode == RunMode::Interactive) {
         const int answer = m_inner.messageBox(text, style, title);
@@ -116,11 +109,11 @@ int UnattendedRuntime::messageBox(const std::wstring& text, int style, const std
     return answer;
 }
 
-void UnattendedRuntime::endProgram(int exitStatus) {
+void UnattendedHost::endProgram(int exitStatus) {
     logEvent(L"Fin : code de sortie " + std::to_wstring(exitStatus) + L" (" + exitStatusMeaning(exitStatus) +
              L") ; dur\u00E9e " + durationText(std::chrono::steady_clock::now() - m_started));
     m_inner.endProgram(exitStatus);
-    // An inner runtime whose end of the program came back would let the run resume after its last step.
+    // An inner host whose end of the program came back would let the run resume after its last step.
     std::terminate();
 }
 
