@@ -64,6 +64,13 @@ class FileServices {
     /// Removes the file `path` of the update folder as removeFile does, but as the system's own deletion
     /// does it: a read-only file is a failure and stays (Windows; on Linux the mode never stops a removal).
     virtual void removeShippedFile(const std::wstring& path) { removeFile(path); }
+    /// True when the file `path` below a held folder cannot be renamed or replaced now because another
+    /// program holds it open; false for a missing file. Only Windows refuses such a change: on Linux a
+    /// rename never waits for the programs that hold the file, so there the answer is always false.
+    virtual bool heldByAnotherProgram(const std::wstring& path) {
+        static_cast<void>(path);
+        return false;
+    }
 };
 
 }  // namespace setup

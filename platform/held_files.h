@@ -39,6 +39,7 @@ class HeldFolderFiles final : public FileServices {
     void removeFolder(const std::wstring& path) override;
     void removeFile(const std::wstring& path) override;
     void removeShippedFile(const std::wstring& path) override;
+    bool heldByAnotherProgram(const std::wstring& path) override;
 
     /// Closes every held folder, as the end of the program does.
     void releaseAll();

@@ -586,6 +586,9 @@ void HeldFolderFiles::removeFile(const std::wstring& path) {
 // A file's mode never stops its removal here, as the system's own deletion has it.
 void HeldFolderFiles::removeShippedFile(const std::wstring& path) { removeFile(path); }
 
+// A rename never waits for the programs that hold a file open: they keep the content they opened.
+bool HeldFolderFiles::heldByAnotherProgram(const std::wstring&) { return false; }
+
 bool systemRefusesPlantedLinks() {
     // Set by the administrator for the whole system: a program can only look.
     std::ifstream setting("/proc/sys/fs/protected_symlinks");

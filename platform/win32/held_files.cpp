@@ -48,6 +48,7 @@ constexpr NTSTATUS kStatusNameCollision = static_cast<NTSTATUS>(0xC0000035);
 constexpr NTSTATUS kStatusPathNotFound = static_cast<NTSTATUS>(0xC000003A);
 constexpr NTSTATUS kStatusNameInvalid = static_cast<NTSTATUS>(0xC0000033);
 constexpr NTSTATUS kStatusNotADirectory = static_cast<NTSTATUS>(0xC0000103);
+constexpr NTSTATUS kStatusSharingViolation = static_cast<NTSTATUS>(0xC0000043);
 
 bool succeeded(NTSTATUS status) { return status >= 0; }
 
@@ -243,6 +244,9 @@ constexpr OpenRequest kOpenForFlush{GENERIC_WRITE | FILE_READ_ATTRIBUTES, kShare
 constexpr OpenRequest kCreateFile{GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
                                   FILE_CREATE, FILE_NON_DIRECTORY_FILE};
 constexpr OpenRequest kCreateFolder{kFolderAccess, kShareAll, FILE_CREATE, FILE_DIRECTORY_FILE};
+/// Shares everything with the programs that have the file open: only one that refused to share deletion,
+/// which a rename or a replacement needs, makes the open fail.
+constexpr OpenRequest kOpenAsRenamer{DELETE, kShareAll, FILE_OPEN, FILE_NON_DIRECTORY_FILE};
 
 /// Opens `name`, one component, in the folder open as `folder`. A reparse point there is opened itself,
 /// never where it leads.
@@ -1026,5 +1030,20 @@ void HeldFolderFiles::removeFolder(const std::wstring& path) {
 void HeldFolderFiles::removeFile(const std::wstring& path) { m_folders->remove(path, false); }
 
 void HeldFolderFiles::removeShippedFile(const std::wstring& path) { m_folders->remove(path, true); }
+
+bool HeldFolderFiles::heldByAnotherProgram(const std::wstring& path) {
+    const Place place = m_folders->changePlace(path, "cannot tell who holds");
+    if (place.parts.empty()) fail("not a regular file:", path, ERROR_DIRECTORY);
+    const FolderReach reached = m_folders->reach(place, place.parts.size() - 1);
+    if (reached.outcome == Reach::Missing || reached.outcome == Reach::NotFolder) return false;
+    const HANDLE folder = m_folders->folderAt(place, place.parts.size() - 1);
+    OpenEntry file;
+    const NTSTATUS status = openEntry(folder, place.leaf(), kOpenAsRenamer, file);
+    if (status == kStatusSharingViolation) return true;
+    if (isMissing(status)) return false;
+    if (!succeeded(status)) failStatus("cannot tell who holds", path, status);
+    if (file.entry == Entry::Redirected) failLink("cannot tell who holds", path, "a file");
+    return false;
+}
 
 }  // namespace setup
