@@ -1,14 +1,8 @@
 #pragma once
 
-#include "run/box_message.h"
-#include "seal/seal_check.h"
-
 namespace setup {
 
 struct Session;
-
-/// The message that tells the user which file of the update is damaged and that it must be fetched again.
-BoxMessage sealProblemMessage(const SealProblem& problem);
 
 /// Checks the update's files against its seal, when it has one, before anything in the installation
 /// changes. On a problem: keeps the update folder, says which file is damaged, and ends the run through

@@ -4,14 +4,15 @@
 #include <memory>
 #include <vector>
 
-#include "app/cleanup.h"
-#include "app/failure_exit.h"
+#include "run/cleanup.h"
+#include "run/failure_exit.h"
 #include "app/seal_gate.h"
 #include "app/update_start.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
+#include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/update_list.h"
@@ -25,12 +26,7 @@ namespace {
 /// Reads the list up to its first ";" entry and makes the caption from it.
 std::wstring readCaption(Runtime& runtime, RunState& state) {
     runtime.host().logEvent(L"Lecture du titre de la liste");
-    openUpdateList(runtime, state);
-    while (!runtime.atEndOfFile(state.ListFileNumber)) {
-        readUpdateListEntry(runtime, state);
-        if (startsWith(state.CurrentLine, kRemarkMarker)) break;
-    }
-    runtime.close(state.ListFileNumber);
+    forEachListEntryUntil(runtime, state, [](std::wstring& entry) { return !startsWith(entry, kRemarkMarker); });
     if (startsWith(state.CurrentLine, kRemarkMarker)) return state.CurrentLine.substr(1);
     return kDefaultCaption;
 }
@@ -44,23 +40,13 @@ void showAndPaint(MainWindow& form1) {
 /// previous directive left it.
 void runPreCopyDirectives(Runtime& runtime, RunState& state, Directives& directives) {
     runtime.host().logEvent(L"Lecture des avertissements et des v\u00E9rifications");
-    openUpdateList(runtime, state);
-    while (!runtime.atEndOfFile(state.ListFileNumber)) {
-        readUpdateListEntry(runtime, state);
-        runPreCopyTests(state.CurrentLine, directives);
-    }
-    runtime.close(state.ListFileNumber);
+    forEachListEntry(runtime, state, [&](std::wstring& entry) { runPreCopyTests(entry, directives); });
 }
 
 /// The stamp pass: the versions go to the commit, which records them once the files are in place.
 void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     runtime.host().logEvent(L"Lecture des versions \u00E0 inscrire");
-    openUpdateList(runtime, state);
-    while (!runtime.atEndOfFile(state.ListFileNumber)) {
-        readUpdateListEntry(runtime, state);
-        runStampTest(state.CurrentLine, directives);
-    }
-    runtime.close(state.ListFileNumber);
+    forEachListEntry(runtime, state, [&](std::wstring& entry) { runStampTest(entry, directives); });
 }
 
 [[noreturn]] void runUpdate(Session& session, Directives& directives) {
@@ -99,8 +85,7 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
         runtime.host().messageBox(message.text, message.style, message.title);
     }
 
-    const int answer = runtime.host().messageBox(L"Voulez-vous effectuer la mise \u00E0 jour ?",
-                                          box::kQuestionOkCancel, form1.caption());
+    const int answer = runtime.host().messageBox(kConfirmationText, box::kQuestionOkCancel, form1.caption());
     if (answer != box::kOk) {
         state.exitStatus = ExitStatus::Declined;
         CleanupAndExit(session);
@@ -118,61 +103,6 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
 }
 
 }  // namespace
-
-BoxMessage warningMessage(const std::wstring& entry) {
-    return {L"Attention : " + entry.substr(1), L"Mise en Garde", box::kExclamation};
-}
-
-BoxMessage notInstalledMessage() {
-    return {
-        L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "
-        L"Kelvane de fa\u00E7on compl\u00E8te avant de relancer cette installation",
-        L"Erreur: Kelvane non install\u00E9", box::kCritical};
-}
-
-BoxMessage installationLockedMessage() {
-    return {
-        L"Une autre mise \u00E0 jour de Kelvane est en cours sur cette machine. Veuillez attendre "
-        L"qu'elle se termine, puis relancer celle-ci.",
-        L"Mise \u00E0 jour de Kelvane en cours", box::kExclamation};
-}
-
-BoxMessage foreignLockFileMessage() {
-    return {
-        L"Le fichier de verrou .setup-lock de l'installation de Kelvane n'est pas un fichier ordinaire du "
-        L"programme : la mise \u00E0 jour n'a pas \u00E9t\u00E9 lanc\u00E9e et rien n'a \u00E9t\u00E9 "
-        L"modifi\u00E9. Veuillez retirer ce fichier de l'installation, puis relancer la mise \u00E0 jour.",
-        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
-}
-
-BoxMessage rejectedJournalMessage(const std::wstring& path, const std::wstring& reason) {
-    return {
-        L"L'installation de Kelvane contient le journal d'une mise \u00E0 jour pr\u00E9c\u00E9dente que "
-        L"le programme ne peut pas reprendre : " +
-            path + L" (" + reason +
-            L"). Rien n'a \u00E9t\u00E9 "
-            L"modifi\u00E9. Veuillez examiner ce fichier et les fichiers qu'il nomme, puis le retirer de "
-            L"l'installation avant de relancer la mise \u00E0 jour.",
-        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
-}
-
-BoxMessage updateInsideInstallationMessage() {
-    return {
-        L"Cette mise \u00E0 jour se trouve dans le dossier d'installation de Kelvane, ou le contient : "
-        L"elle n'a pas \u00E9t\u00E9 appliqu\u00E9e et rien n'a \u00E9t\u00E9 modifi\u00E9. Veuillez "
-        L"copier la mise \u00E0 jour dans un dossier \u00E0 part, puis la relancer depuis ce dossier.",
-        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
-}
-
-void runPreCopyTests(std::wstring& entry, Directives& directives) {
-    if (startsWith(entry, kWarningMarker)) directives.alert(entry);
-    if (startsWith(entry, kVersionRangeMarker)) directives.Version(entry);
-    if (startsWith(entry, kRequiredFileMarker)) directives.exist(entry);
-}
-
-void runStampTest(std::wstring& entry, Directives& directives) {
-    if (startsWith(entry, kVersionStampMarker)) directives.SetVer(entry);
-}
 
 void Form_Load(Session& session, Directives& directives) {
     try {

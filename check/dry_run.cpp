@@ -7,8 +7,8 @@
 #include <set>
 #include <system_error>
 
-#include "app/failure_exit.h"
-#include "app/update_sequence.h"
+#include "run/failure_exit.h"
+#include "run/messages.h"
 #include "check/list_plan.h"
 #include "check/plan_refusal_text.h"
 #include "check/quiet_host.h"

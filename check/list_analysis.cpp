@@ -9,7 +9,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/update_sequence.h"
+#include "run/messages.h"
 #include "check/plan_findings.h"
 #include "check/plan_refusal_text.h"
 #include "check/quiet_host.h"

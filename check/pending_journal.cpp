@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/update_sequence.h"
+#include "run/messages.h"
 #include "check/read_only_staging.h"
 #include "staging/path_text.h"
 #include "staging/staged_update.h"

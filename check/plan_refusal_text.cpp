@@ -1,6 +1,6 @@
 #include "check/plan_refusal_text.h"
 
-#include "app/update_sequence.h"
+#include "run/messages.h"
 
 namespace setup::check {
 

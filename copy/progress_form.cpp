@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/cleanup.h"
-#include "app/failure_exit.h"
-#include "app/update_start.h"
+#include "run/cleanup.h"
+#include "run/failure_exit.h"
+#include "run/update_planning.h"
 #include "copy/progress_controls.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
@@ -49,16 +49,12 @@ void ProgressForm::Form_Load() {
     RunState& state = m_session.state;
     runtime.host().logEvent(L"D\u00E9compte des fichiers \u00E0 copier");
     std::vector<std::wstring> entries;
-    openUpdateList(runtime, state);
-    while (!runtime.atEndOfFile(state.ListFileNumber)) {
-        readUpdateListEntry(runtime, state);
+    forEachListEntry(runtime, state, [&](std::wstring& entry) {
         // Only what the copy acts on counts, so the bar and the percentage reach the end together.
-        if (classifyEntry(state.CurrentLine) == EntryKind::File) {
-            countEntry(state.FileCount);
-            entries.push_back(trimSpaces(state.CurrentLine));
-        }
-    }
-    runtime.close(state.ListFileNumber);
+        if (classifyEntry(entry) != EntryKind::File) return;
+        countEntry(state.FileCount);
+        entries.push_back(trimSpaces(entry));
+    });
     runtime.host().logEvent(L"Fichiers \u00E0 copier : " + std::to_wstring(state.FileCount));
     planUpdate(m_session, std::move(entries));
 }
@@ -82,24 +78,21 @@ void ProgressForm::copyEntries() {
     if (state.FileCount != 0) {
         m_controls.setBarWidth(0.0f);
         runtime.host().logEvent(L"Copie des fichiers \u00E0 c\u00F4t\u00E9 de leur cible dans l'installation");
-        openUpdateList(runtime, state);
         std::int16_t copied = 0;
-        while (!runtime.atEndOfFile(state.ListFileNumber)) {
-            readUpdateListEntry(runtime, state);
-            if (classifyEntry(state.CurrentLine) != EntryKind::File) continue;
-            state.CurrentLine = trimSpaces(state.CurrentLine);
+        forEachListEntry(runtime, state, [&](std::wstring& entry) {
+            if (classifyEntry(entry) != EntryKind::File) return;
+            entry = trimSpaces(entry);
             countEntry(copied);
             m_controls.setBarWidth(barWidth(copied, state.FileCount, m_controls.troughWidth()));
             m_controls.setPercentCaption(
                 formatPercent(static_cast<float>(copied) / static_cast<float>(state.FileCount)));
-            m_controls.setStatusCaption(L"Copie de : " + state.CurrentLine);
+            m_controls.setStatusCaption(L"Copie de : " + entry);
             m_controls.repaintPercent();
             m_controls.repaintStatus();
             // The plan has decided where each entry goes; the entries come in its order.
             state.update->stageEntry(static_cast<std::size_t>(copied) - 1);
             pauseAfterCopy();
-        }
-        runtime.close(state.ListFileNumber);
+        });
         // The last point where a cancel is answered: a Yes there ends the run with nothing changed.
         runtime.host().processPendingMessages();
     }

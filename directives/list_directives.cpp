@@ -1,6 +1,7 @@
 #include "directives/list_directives.h"
 
-#include "app/cleanup.h"
+#include "run/cleanup.h"
+#include "run/messages.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
@@ -68,13 +69,6 @@ std::optional<BoxMessage> versionRefusal(const VersionRange& range, const std::w
 
 std::wstring requiredFilePath(const std::wstring& installDir, const std::wstring& entry) {
     return installDir + trimSpaces(entry.substr(1));
-}
-
-BoxMessage missingFilesMessage() {
-    return {
-        L"Les fichiers \u00E0 mettre \u00E0 jour ne semblent pas correctement install\u00E9s. Veuillez "
-        L"r\u00E9installer Kelvane avant de relancer la mise \u00E0 jour.",
-        L"Erreur: Fichiers \u00E0 mettre \u00E0 jour non install\u00E9s", box::kCritical};
 }
 
 void ListDirectives::alert(std::wstring& entry) {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/update_sequence.h"
+#include "run/list_checks.h"
 #include "run/box_message.h"
 
 namespace setup {
@@ -48,8 +48,6 @@ std::optional<BoxMessage> versionRefusal(const VersionRange& range, const std::w
 /// without its marker and the spaces around it.
 std::wstring requiredFilePath(const std::wstring& installDir, const std::wstring& entry);
 
-/// The message with which exist refuses the update.
-BoxMessage missingFilesMessage();
 
 /// The number a text begins with, read as numericValue reads it; nullopt when it begins with none.
 /// Throws Failure where numericValue does.

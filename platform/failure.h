@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -11,5 +12,17 @@ class Failure : public std::runtime_error {
 public:
     explicit Failure(const std::string& what) : std::runtime_error(what) {}
 };
+
+/// Runs `step`, a step whose failure must not stop the steps after it (a cleanup, an undo), and answers
+/// whether it succeeded.
+template <typename Step>
+bool ignoringFailure(Step&& step) {
+    try {
+        step();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 }  // namespace setup

@@ -1,4 +1,4 @@
-#include "app/cleanup.h"
+#include "run/cleanup.h"
 
 #include <algorithm>
 #include <exception>
@@ -20,15 +20,6 @@
 namespace setup {
 
 namespace {
-
-/// Runs one step of the cleanup; its failure is skipped and the next step runs.
-template <typename Step>
-void ignoringFailure(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
 
 /// Deletes the update's files through the folder the run holds: a link on the way is never followed (a
 /// link the folder's own links lead to inside it is resolved once per folder, as the plan resolves it),
@@ -84,26 +75,16 @@ class UpdateFolderDeletion {
 /// not read.
 void deleteShippedFiles(Runtime& runtime, RunState& state, UpdateFolderDeletion& deletion) {
     runtime.host().logEvent(L"Nettoyage du dossier de mise \u00E0 jour");
-    ignoringFailure([&] { state.ListFileNumber = runtime.freeFileNumber(); });
-    ignoringFailure([&] { runtime.openForInput(state.ListFileNumber, updateListPath(runtime)); });
-    for (;;) {
-        bool atEnd = false;
-        ignoringFailure([&] { atEnd = runtime.atEndOfFile(state.ListFileNumber); });
-        if (atEnd) break;
-        bool read = false;
-        ignoringFailure([&] {
-            readUpdateListEntry(runtime, state);
-            read = true;
-        });
-        if (!read) break;
-        if (namesShippedFile(state.CurrentLine)) {
+    forEachListEntry(
+        runtime, state,
+        [&](std::wstring& entry) {
+            if (!namesShippedFile(entry)) return;
             ignoringFailure([&] {
-                if (deletion.remove(state.CurrentLine))
-                    runtime.host().logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : " + state.CurrentLine);
+                if (deletion.remove(entry))
+                    runtime.host().logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : " + entry);
             });
-        }
-    }
-    ignoringFailure([&] { runtime.close(state.ListFileNumber); });
+        },
+        ListFailures::EndThePass);
 }
 
 }  // namespace

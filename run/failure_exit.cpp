@@ -1,10 +1,11 @@
-#include "app/failure_exit.h"
+#include "run/failure_exit.h"
 
 #include <exception>
 
-#include "app/cleanup.h"
+#include "run/cleanup.h"
 #include "platform/runtime.h"
 #include "platform/text_codec.h"
+#include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
 
@@ -25,13 +26,6 @@ std::wstring currentFailureText() {
 }
 
 }  // namespace
-
-BoxMessage failureMessage() {
-    return {
-        L"La mise \u00E0 jour du logiciel Kelvane ne semble pas s'\u00EAtre d\u00E9roul\u00E9e normalement. "
-        L"Veuillez recommencer",
-        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
-}
 
 void reportFailureAndExit(Session& session) {
     session.state.exitStatus = ExitStatus::Failed;

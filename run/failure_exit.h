@@ -1,13 +1,8 @@
 #pragma once
 
-#include "run/box_message.h"
-
 namespace setup {
 
 struct Session;
-
-/// The message of the failure branch: the update did not complete.
-BoxMessage failureMessage();
 
 /// The failure branch shared by the update sequence and the copy: puts back what the update changed,
 /// tells the user the update did not complete, then ends the run through CleanupAndExit with the failure

@@ -1,4 +1,4 @@
-#include "app/product_registry_values.h"
+#include "run/product_registry_values.h"
 
 #include "platform/failure.h"
 #include "platform/file_io.h"

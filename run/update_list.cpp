@@ -69,4 +69,37 @@ void readUpdateListEntry(Runtime& runtime, RunState& state) {
     runtime.host().logEvent(L"Entr\u00E9e lue : \u00AB " + state.CurrentLine + L" \u00BB");
 }
 
+void forEachListEntryUntil(Runtime& runtime, RunState& state,
+                           const std::function<bool(std::wstring& entry)>& visit) {
+    openUpdateList(runtime, state);
+    while (!runtime.atEndOfFile(state.ListFileNumber)) {
+        readUpdateListEntry(runtime, state);
+        if (!visit(state.CurrentLine)) break;
+    }
+    runtime.close(state.ListFileNumber);
+}
+
+void forEachListEntry(Runtime& runtime, RunState& state, const std::function<void(std::wstring& entry)>& visit,
+                      ListFailures failures) {
+    if (failures == ListFailures::Throw) {
+        forEachListEntryUntil(runtime, state, [&](std::wstring& entry) {
+            visit(entry);
+            return true;
+        });
+        return;
+    }
+    // Each step is tried on its own: a number not taken or a list not opened makes the first test fail,
+    // which ends the pass; the close is tried whatever happened.
+    ignoringFailure([&] { state.ListFileNumber = runtime.freeFileNumber(); });
+    ignoringFailure([&] { runtime.openForInput(state.ListFileNumber, updateListPath(runtime)); });
+    for (;;) {
+        bool atEnd = false;
+        ignoringFailure([&] { atEnd = runtime.atEndOfFile(state.ListFileNumber); });
+        if (atEnd) break;
+        if (!ignoringFailure([&] { readUpdateListEntry(runtime, state); })) break;
+        visit(state.CurrentLine);
+    }
+    ignoringFailure([&] { runtime.close(state.ListFileNumber); });
+}
+
 }  // namespace setup

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace setup {
@@ -55,5 +56,21 @@ void openUpdateList(Runtime& runtime, RunState& state);
 /// Reads the next entry of the open list into `CurrentLine`, without the spaces at its end, so that
 /// every pass reads an entry alike whatever spaces follow it.
 void readUpdateListEntry(Runtime& runtime, RunState& state);
+
+/// What a pass over the list does when the list cannot be opened or read.
+enum class ListFailures {
+    Throw,       ///< the failure reaches the run's failure branch
+    EndThePass,  ///< the pass ends there (a list missing or gone, an unreadable entry) and closes the list
+};
+
+/// One pass over the list: opens it, reads every entry into `CurrentLine` and hands it to `visit` (which
+/// may rewrite it), then closes the list. A pass that ends the pass on a failure never loops on an entry it
+/// did not read.
+void forEachListEntry(Runtime& runtime, RunState& state, const std::function<void(std::wstring& entry)>& visit,
+                      ListFailures failures = ListFailures::Throw);
+
+/// As forEachListEntry, up to the first entry for which `visit` answers false.
+void forEachListEntryUntil(Runtime& runtime, RunState& state,
+                           const std::function<bool(std::wstring& entry)>& visit);
 
 }  // namespace setup

@@ -12,15 +12,6 @@ namespace setup {
 
 namespace {
 
-template <typename Step>
-bool ignoringFailure(Step&& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 void tell(const EngineLog& log, const std::wstring& event) {
     if (log) log(event);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/update_sequence.h"
+#include "run/messages.h"
 #include "platform/text_codec.h"
 #include "tests/support/update_run.h"
 

@@ -1,4 +1,4 @@
-#include "app/cleanup.h"
+#include "run/cleanup.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 
 #include "platform/text_codec.h"
 #include "registry/product_registry.h"
+#include "run/messages.h"
 #include "tests/app/update_run_fixture.h"
 
 namespace setup::test {

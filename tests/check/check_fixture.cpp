@@ -1,6 +1,7 @@
 #include "tests/check/check_fixture.h"
 
 #include "app/update_sequence.h"
+#include "run/messages.h"
 #include "directives/list_directives.h"
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "app/failure_exit.h"
-#include "app/update_sequence.h"
+#include "run/failure_exit.h"
+#include "run/messages.h"
 #include "check/list_analysis.h"
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"

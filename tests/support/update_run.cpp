@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/cleanup.h"
+#include "run/cleanup.h"
 #include "app/update_sequence.h"
 #include "platform/installation_lock.h"
 #include "platform/text_codec.h"

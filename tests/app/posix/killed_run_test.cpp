@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/text_codec.h"
-#include "app/product_registry_values.h"
+#include "run/product_registry_values.h"
 #include "staging/staged_update.h"
 #include "tests/support/child_process.h"
 #include "tests/support/update_run.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cleanup.h"
+#include "run/cleanup.h"
 #include "tests/app/update_run_fixture.h"
 
 namespace setup::test {

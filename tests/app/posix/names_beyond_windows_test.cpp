@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cleanup.h"
+#include "run/cleanup.h"
 #include "tests/support/update_run.h"
 
 namespace setup::test {

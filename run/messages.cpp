@@ -1,0 +1,107 @@
+#include "run/messages.h"
+
+#include "platform/host.h"
+
+namespace setup {
+
+namespace {
+
+const std::wstring kFetchAgain =
+    L" La mise \u00E0 jour n'a pas \u00E9t\u00E9 faite ; veuillez la t\u00E9l\u00E9charger \u00E0 nouveau.";
+
+std::wstring quoted(const std::wstring& name) { return L"\u00AB " + name + L" \u00BB"; }
+
+std::wstring problemText(const SealProblem& problem) {
+    const std::wstring file = L"Le fichier " + quoted(problem.name) + L" de la mise \u00E0 jour";
+    switch (problem.kind) {
+        case SealProblemKind::Damaged:
+            return file + L" est endommag\u00E9 ou incomplet.";
+        case SealProblemKind::Missing:
+            return file + L" est manquant.";
+        case SealProblemKind::Unreadable:
+            return file + L" ne peut pas \u00EAtre lu.";
+        case SealProblemKind::NotSealed:
+            return file +
+                   L" n'est pas nomm\u00E9 par son sceau setup.sum : la mise \u00E0 jour est "
+                   L"endommag\u00E9e.";
+        case SealProblemKind::NotCopied:
+            return file +
+                   L" est nomm\u00E9 par son sceau setup.sum, mais la liste setup.lst ne le copie "
+                   L"pas : la liste est endommag\u00E9e.";
+        case SealProblemKind::SealUnreadable:
+            return L"Le sceau de la mise \u00E0 jour (setup.sum) ne peut pas \u00EAtre lu.";
+        case SealProblemKind::SealMalformed:
+            return L"Le sceau de la mise \u00E0 jour (setup.sum) est endommag\u00E9 : sa ligne " +
+                   std::to_wstring(problem.sealLine) + L" n'est pas au bon format.";
+    }
+    return L"La mise \u00E0 jour est endommag\u00E9e.";
+}
+
+}  // namespace
+
+BoxMessage warningMessage(const std::wstring& entry) {
+    return {L"Attention : " + entry.substr(1), L"Mise en Garde", box::kExclamation};
+}
+
+BoxMessage notInstalledMessage() {
+    return {
+        L"Le logiciel Kelvane ne semble pas install\u00E9 sur cette machine. Veuillez r\u00E9installer "
+        L"Kelvane de fa\u00E7on compl\u00E8te avant de relancer cette installation",
+        L"Erreur: Kelvane non install\u00E9", box::kCritical};
+}
+
+BoxMessage installationLockedMessage() {
+    return {
+        L"Une autre mise \u00E0 jour de Kelvane est en cours sur cette machine. Veuillez attendre "
+        L"qu'elle se termine, puis relancer celle-ci.",
+        L"Mise \u00E0 jour de Kelvane en cours", box::kExclamation};
+}
+
+BoxMessage foreignLockFileMessage() {
+    return {
+        L"Le fichier de verrou .setup-lock de l'installation de Kelvane n'est pas un fichier ordinaire du "
+        L"programme : la mise \u00E0 jour n'a pas \u00E9t\u00E9 lanc\u00E9e et rien n'a \u00E9t\u00E9 "
+        L"modifi\u00E9. Veuillez retirer ce fichier de l'installation, puis relancer la mise \u00E0 jour.",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
+BoxMessage rejectedJournalMessage(const std::wstring& path, const std::wstring& reason) {
+    return {
+        L"L'installation de Kelvane contient le journal d'une mise \u00E0 jour pr\u00E9c\u00E9dente que "
+        L"le programme ne peut pas reprendre : " +
+            path + L" (" + reason +
+            L"). Rien n'a \u00E9t\u00E9 "
+            L"modifi\u00E9. Veuillez examiner ce fichier et les fichiers qu'il nomme, puis le retirer de "
+            L"l'installation avant de relancer la mise \u00E0 jour.",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
+BoxMessage updateInsideInstallationMessage() {
+    return {
+        L"Cette mise \u00E0 jour se trouve dans le dossier d'installation de Kelvane, ou le contient : "
+        L"elle n'a pas \u00E9t\u00E9 appliqu\u00E9e et rien n'a \u00E9t\u00E9 modifi\u00E9. Veuillez "
+        L"copier la mise \u00E0 jour dans un dossier \u00E0 part, puis la relancer depuis ce dossier.",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
+
+BoxMessage missingFilesMessage() {
+    return {
+        L"Les fichiers \u00E0 mettre \u00E0 jour ne semblent pas correctement install\u00E9s. Veuillez "
+        L"r\u00E9installer Kelvane avant de relancer la mise \u00E0 jour.",
+        L"Erreur: Fichiers \u00E0 mettre \u00E0 jour non install\u00E9s", box::kCritical};
+}
+
+BoxMessage sealProblemMessage(const SealProblem& problem) {
+    return {problemText(problem) + kFetchAgain, L"Erreur: Mise \u00E0 jour non termin\u00E9e",
+            box::kCritical};
+}
+
+BoxMessage failureMessage() {
+    return {
+        L"La mise \u00E0 jour du logiciel Kelvane ne semble pas s'\u00EAtre d\u00E9roul\u00E9e normalement. "
+        L"Veuillez recommencer",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
+}  // namespace setup

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+
+#include "run/box_message.h"
+#include "seal/seal_check.h"
+
+// Every message box the run shows, each title and text written once, so that the sequence, the checks,
+// the copy and the checker's report of what setup would say all show the same words.
+
+namespace setup {
+
+/// The caption used when the list has no title entry.
+inline constexpr const wchar_t* kDefaultCaption = L"Kelvane: Mise \u00E0 jour...";
+
+/// The question asked before anything is copied; its title is the list's caption.
+inline constexpr const wchar_t* kConfirmationText = L"Voulez-vous effectuer la mise \u00E0 jour ?";
+
+/// What the user is told when a start finds that an earlier run was stopped during its update.
+inline constexpr const wchar_t* kRecoveredText =
+    L"Une mise \u00E0 jour interrompue de Kelvane a \u00E9t\u00E9 annul\u00E9e ; l'installation a "
+    L"retrouv\u00E9 son \u00E9tat pr\u00E9c\u00E9dent.";
+inline constexpr const wchar_t* kRecoveredTitle = L"Mise \u00E0 jour interrompue";
+
+/// The warning an "!" entry shows: "Attention : " and the entry without its marker.
+BoxMessage warningMessage(const std::wstring& entry);
+
+/// The message shown when the registry names no installation of Kelvane.
+BoxMessage notInstalledMessage();
+
+/// The message shown when another run holds the installation.
+BoxMessage installationLockedMessage();
+
+/// The message shown when the installation's lock file is not the program's own regular file.
+BoxMessage foreignLockFileMessage();
+
+/// The message shown when a journal found at the start is not one the program will act on.
+BoxMessage rejectedJournalMessage(const std::wstring& path, const std::wstring& reason);
+
+/// The message shown when the update folder and the installation hold one another.
+BoxMessage updateInsideInstallationMessage();
+
+/// The message shown when a file a "@" entry requires is not in the installation.
+BoxMessage missingFilesMessage();
+
+/// The message that tells the user which file of the update is damaged and that it must be fetched again.
+BoxMessage sealProblemMessage(const SealProblem& problem);
+
+/// The message of the failure branch: the update did not complete.
+BoxMessage failureMessage();
+
+}  // namespace setup
