@@ -4,14 +4,15 @@
 #include <memory>
 #include <vector>
 
-#include "run/cleanup.h"
-#include "run/failure_exit.h"
 #include "app/seal_gate.h"
 #include "app/update_start.h"
 #include "platform/failure.h"
+#include "platform/path_text.h"
+#include "platform/quoting.h"
 #include "platform/runtime.h"
-#include "registry/path_routines.h"
 #include "registry/product_registry.h"
+#include "run/cleanup.h"
+#include "run/failure_exit.h"
 #include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
@@ -26,7 +27,8 @@ namespace {
 /// Reads the list up to its first ";" entry and makes the caption from it.
 std::wstring readCaption(Runtime& runtime, RunState& state) {
     runtime.host().logEvent(L"Lecture du titre de la liste");
-    forEachListEntryUntil(runtime, state, [](std::wstring& entry) { return !startsWith(entry, kRemarkMarker); });
+    forEachListEntryUntil(runtime, state,
+                          [](std::wstring& entry) { return !startsWith(entry, kRemarkMarker); });
     if (startsWith(state.CurrentLine, kRemarkMarker)) return state.CurrentLine.substr(1);
     return kDefaultCaption;
 }
@@ -57,8 +59,8 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     // The update folder is held from the start: the cleanup deletes its files through it.
     runtime.files().holdFolder(runtime.host().programDirectory());
     form1.setCaption(readCaption(runtime, state));
-    runtime.host().logEvent(L"Liste : " + updateListPath(runtime) + L" ; titre : \u00AB " + form1.caption() +
-                     L" \u00BB");
+    runtime.host().logEvent(L"Liste : " + updateListPath(runtime) + L" ; titre : " +
+                            guillemets(form1.caption()));
     form1.maximise();
     showAndPaint(form1);
 
@@ -67,7 +69,7 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     if (state.InstallDir.empty() || !runtime.folderExists(state.InstallDir)) {
         state.exitStatus = ExitStatus::Refused;
         runtime.host().logEvent(L"Installation introuvable : le registre nomme le dossier \u00AB " +
-                         state.InstallDir + L" \u00BB, qui n'existe pas");
+                                state.InstallDir + L" \u00BB, qui n'existe pas");
         const BoxMessage message = notInstalledMessage();
         runtime.host().messageBox(message.text, message.style, message.title);
         CleanupAndExit(session);

@@ -11,11 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/update_sequence.h"
-#include "copy/progress_controls.h"
 #include "copy/progress_form.h"
 #include "directives/list_directives.h"
 #include "platform/file_runtime.h"
@@ -23,6 +22,7 @@
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/windows.h"
+#include "unattended/copy_progress.h"
 #include "unattended/quiet_windows.h"
 
 namespace {
@@ -50,33 +50,6 @@ class HeadlessHost final : public Host {
     }
 };
 
-/// The progress window without a screen: loads, activates once, then presses "&Terminer".
-class NoProgressWindow final : public ProgressWindow, public ProgressControls {
-  public:
-    void attach(Session& session) { m_session = &session; }
-    void showModal() override {
-        m_form = std::make_unique<ProgressForm>(*m_session, *this);
-        m_form->Form_Load();
-        m_form->Form_Activate();
-        while (m_form) m_form->Command1_Click();
-    }
-    void unload() override { m_unloaded = std::move(m_form); }
-    int troughWidth() const override { return 6090; }
-    void setBarWidth(float) override {}
-    void setPercentCaption(const std::wstring&) override {}
-    void setStatusCaption(const std::wstring&) override {}
-    std::wstring buttonCaption() const override { return m_button; }
-    void setButtonCaption(const std::wstring& caption) override { m_button = caption; }
-    void repaintPercent() override {}
-    void repaintStatus() override {}
-
-  private:
-    Session* m_session = nullptr;
-    std::unique_ptr<ProgressForm> m_form;
-    std::unique_ptr<ProgressForm> m_unloaded;
-    std::wstring m_button = kCancelCaption;
-};
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -98,7 +71,9 @@ int main(int argc, char* argv[]) {
     FileRuntime runtime(host);
     RunState state;
     QuietMainWindow form1;
-    NoProgressWindow form2;
+    // The window-less windows of a quiet run; nobody reads their progress lines here.
+    CopyProgress progress;
+    QuietProgressWindow form2(progress, [](std::wstring_view) {});
     Session session{runtime, state, form1, form2};
     form2.attach(session);
     ListDirectives directives(session);

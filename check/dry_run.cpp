@@ -7,22 +7,22 @@
 #include <set>
 #include <system_error>
 
-#include "run/failure_exit.h"
-#include "run/messages.h"
 #include "check/list_plan.h"
 #include "check/plan_refusal_text.h"
 #include "check/quiet_host.h"
-#include "platform/file_runtime.h"
 #include "check/update_folder.h"
 #include "platform/file_access.h"
 #include "platform/file_io.h"
 #include "platform/file_probe.h"
+#include "platform/file_runtime.h"
 #include "platform/file_services.h"
 #include "platform/path_mapping.h"
+#include "platform/path_text.h"
 #include "platform/text_codec.h"
-#include "registry/path_routines.h"
 #include "registry/product_registry.h"
 #include "registry/profile_format.h"
+#include "run/failure_exit.h"
+#include "run/messages.h"
 
 namespace setup::check {
 
@@ -87,7 +87,8 @@ CopyOutcome copyOutcome(const EntryPlan& entry, const std::wstring& updateFolder
 /// Setup's own plan of the copy, made on the installation as it stands, and what it decides for each
 /// file entry and each version, at its line.
 void planCopies(const ListAnalysis& analysis, Runtime& runtime, DryRun& run) {
-    const ListPlanInput list = listPlanInput(analysis.entries, runtime.host().programDirectory(), run.installDir);
+    const ListPlanInput list =
+        listPlanInput(analysis.entries, runtime.host().programDirectory(), run.installDir);
     FileServices& files = runtime.files();
     UpdatePlan plan;
     try {

@@ -1,6 +1,6 @@
 #include "check/empty_installation_files.h"
 
-#include "staging/path_text.h"
+#include "platform/path_text.h"
 
 namespace setup::check {
 

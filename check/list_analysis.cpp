@@ -9,19 +9,21 @@
 #include <system_error>
 #include <utility>
 
-#include "run/messages.h"
 #include "check/plan_findings.h"
 #include "check/plan_refusal_text.h"
 #include "check/quiet_host.h"
-#include "platform/file_runtime.h"
 #include "check/seal_findings.h"
 #include "check/update_folder.h"
 #include "platform/entry_reader.h"
 #include "platform/failure.h"
 #include "platform/file_io.h"
+#include "platform/file_runtime.h"
 #include "platform/path_mapping.h"
+#include "platform/path_text.h"
+#include "platform/program_files.h"
+#include "platform/quoting.h"
 #include "platform/text_codec.h"
-#include "registry/path_routines.h"
+#include "run/messages.h"
 #include "run/update_list.h"
 #include "seal/seal_format.h"
 
@@ -35,8 +37,6 @@ const std::wstring kSaveAsAnsi =
     L"Veuillez enregistrer la liste en Windows-1252 (\u00AB ANSI \u00BB dans la plupart des \u00E9diteurs), "
     L"sans marque d'ordre des octets.";
 const std::wstring kWriteVersion = L"Veuillez \u00E9crire la version en chiffres, par exemple 3.1.";
-
-std::wstring guillemets(const std::wstring& text) { return L"\u00AB " + text + L" \u00BB"; }
 
 bool isBlank(const std::wstring& text) { return text.find_first_not_of(L" \t\n") == std::wstring::npos; }
 
@@ -370,7 +370,7 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
 
 /// The program's own files and every file an entry names; what is left is neither copied nor deleted.
 void findUnnamedFiles(ListAnalysis& analysis, const std::wstring& folder) {
-    std::set<std::wstring> named = {sameFileKey(L"setup.lst"), sameFileKey(kSealFileName),
+    std::set<std::wstring> named = {sameFileKey(kUpdateListName), sameFileKey(kSealFileName),
                                     sameFileKey(kProgramNames[0]), sameFileKey(kProgramNames[1])};
     for (const EntryPlan& plan : analysis.entries) {
         if (plan.copied) named.insert(sameFileKey(*plan.copied));

@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "run/messages.h"
 #include "check/read_only_staging.h"
-#include "staging/path_text.h"
+#include "platform/path_text.h"
+#include "run/messages.h"
 #include "staging/staged_update.h"
 
 namespace setup::check {

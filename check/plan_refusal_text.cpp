@@ -1,55 +1,22 @@
 #include "check/plan_refusal_text.h"
 
+#include "platform/quoting.h"
 #include "run/messages.h"
 
 namespace setup::check {
 
 namespace {
 
-std::wstring guillemets(const std::wstring& text) { return L"\u00AB " + text + L" \u00BB"; }
-
 const std::wstring kWholeUpdate = L" : setup refuserait toute la mise \u00E0 jour";
 
 }  // namespace
 
 std::wstring refusalConsequence(const PlanRefusal& refusal, NodeKind found) {
-    const std::wstring name = guillemets(refusal.entry);
-    switch (refusal.reason) {
-        case RefusalReason::OutsideUpdateFolder:
-            return name + L" m\u00E8ne hors du dossier de mise \u00E0 jour" + kWholeUpdate;
-        case RefusalReason::OutsideInstallation:
-            return name + L" m\u00E8ne hors de l'installation, par son chemin ou par un lien" + kWholeUpdate;
-        case RefusalReason::InstallationItself:
-            return name + L" d\u00E9signe le dossier d'installation lui-m\u00EAme" + kWholeUpdate;
-        case RefusalReason::NotAFile:
-            if (found == NodeKind::Folder)
-                return L"un dossier occupe la place du fichier " + name + kWholeUpdate;
-            if (found == NodeKind::Other)
-                return L"un lien ou un fichier sp\u00E9cial occupe la place du fichier " + name +
-                       kWholeUpdate;
-            return L"le chemin du fichier " + name +
-                   L" passe par un fichier, un lien ou un fichier sp\u00E9cial au lieu d'un dossier" +
-                   kWholeUpdate;
-        case RefusalReason::OwnFileName:
-            return name +
-                   L" porte un nom que setup r\u00E9serve \u00E0 ses propres fichiers (.setup-\u2026, "
-                   L"\u2026.setup-new, \u2026.setup-old)" +
-                   kWholeUpdate;
-        case RefusalReason::ControlCharacter:
-            if (refusal.entry.starts_with(L"#"))
-                return L"la version " + guillemets(refusal.entry.substr(1)) +
-                       L" contient une tabulation ou un saut de ligne" + kWholeUpdate;
-            return name + L" contient une tabulation ou un saut de ligne" + kWholeUpdate;
-        case RefusalReason::NameTooLong:
-            return L"le nom de " + name +
-                   L" est trop long pour la copie provisoire que setup place \u00E0 c\u00F4t\u00E9 (" +
-                   std::wstring(kStagedSuffix) + L")" + kWholeUpdate;
-        case RefusalReason::UpdateInsideInstallation:
-            break;
-    }
-    return L"le dossier de mise \u00E0 jour et l'installation se contiennent l'un l'autre" + kWholeUpdate +
-           L" et garderait le dossier de mise \u00E0 jour, avec le message " +
-           guillemets(updateInsideInstallationMessage().text);
+    std::wstring consequence = refusalReasonText(refusal, found) + kWholeUpdate;
+    if (refusal.reason == RefusalReason::UpdateInsideInstallation)
+        consequence += L" et garderait le dossier de mise \u00E0 jour, avec le message " +
+                       guillemets(updateInsideInstallationMessage().text);
+    return consequence;
 }
 
 std::wstring refusalFix(const PlanRefusal& refusal) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/quoting.h"
 #include "seal/seal_check.h"
 #include "seal/seal_format.h"
 
@@ -13,8 +14,6 @@ namespace {
 
 const std::wstring kReseal = L"Veuillez resceller la mise \u00E0 jour avec setup-check --seal.";
 const std::wstring kRefused = L"setup refuserait la mise \u00E0 jour.";
-
-std::wstring guillemets(const std::wstring& text) { return L"\u00AB " + text + L" \u00BB"; }
 
 std::wstring sealLineLabel(std::size_t line) { return L"setup.sum, ligne " + std::to_wstring(line); }
 

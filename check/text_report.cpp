@@ -4,13 +4,12 @@
 #include <vector>
 
 #include "platform/path_mapping.h"
+#include "platform/quoting.h"
 #include "platform/text_codec.h"
 
 namespace setup::check {
 
 namespace {
-
-std::wstring guillemets(const std::wstring& text) { return L"\u00AB " + text + L" \u00BB"; }
 
 std::wstring kindName(EntryRole role) {
     switch (role) {

@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "platform/path_mapping.h"
+#include "platform/path_text.h"
 #include "platform/text_codec.h"
-#include "registry/path_routines.h"
 
 namespace setup::check {
 

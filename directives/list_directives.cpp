@@ -1,11 +1,11 @@
 #include "directives/list_directives.h"
 
+#include "platform/failure.h"
+#include "platform/path_text.h"
+#include "platform/runtime.h"
+#include "registry/product_registry.h"
 #include "run/cleanup.h"
 #include "run/messages.h"
-#include "platform/failure.h"
-#include "platform/runtime.h"
-#include "registry/path_routines.h"
-#include "registry/product_registry.h"
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/update_list.h"
@@ -90,11 +90,12 @@ void ListDirectives::Version(std::wstring& entry) {
 void ListDirectives::exist(std::wstring& entry) {
     if (!FileExists(m_session.runtime, requiredFilePath(m_session.state.InstallDir, entry))) {
         m_session.runtime.host().logEvent(L"V\u00E9rification : fichier requis " +
-                                   requiredFilePath(m_session.state.InstallDir, entry) + L" : absent");
+                                          requiredFilePath(m_session.state.InstallDir, entry) + L" : absent");
         refuse(m_session, missingFilesMessage());
     }
     m_session.runtime.host().logEvent(L"V\u00E9rification : fichier requis " +
-                               requiredFilePath(m_session.state.InstallDir, entry) + L" : pr\u00E9sent");
+                                      requiredFilePath(m_session.state.InstallDir, entry) +
+                                      L" : pr\u00E9sent");
 }
 
 void ListDirectives::SetVer(std::wstring& entry) {

@@ -3,12 +3,10 @@
 #include <memory>
 
 #include "platform/failure.h"
+#include "platform/program_files.h"
 #include "platform/system_path.h"
 
 namespace setup {
-
-/// Name of the lock file at the top of an installation; the program owns it and no update may ship it.
-inline constexpr const wchar_t* kInstallationLockName = L".setup-lock";
 
 /// Thrown when something other than the program's own regular file stands at the lock file's name (a
 /// link, a folder, a pipe, a device): the program neither takes it as its lock nor removes it.

@@ -26,4 +26,7 @@ class ListFiles {
     virtual void close(FileNumber number) = 0;
 };
 
+/// True when `path` names a file that `files` can open for reading; never throws.
+bool FileExists(ListFiles& files, const std::wstring& path);
+
 }  // namespace setup

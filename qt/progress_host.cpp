@@ -1,7 +1,5 @@
 #include "qt/progress_host.h"
 
-#include "copy/progress_form.h"
-#include "platform/failure.h"
 #include "qt/form2.h"
 
 namespace setup {
@@ -10,27 +8,8 @@ ProgressHost::ProgressHost() = default;
 
 ProgressHost::~ProgressHost() = default;
 
-void ProgressHost::setSession(Session& session) { m_session = &session; }
+std::unique_ptr<Form2> ProgressHost::createForm(Session& session) { return std::make_unique<Form2>(session); }
 
-void ProgressHost::showModal() {
-    if (m_session == nullptr) throw Failure("progress window shown without a run");
-    if (!m_form) {
-        m_form = std::make_unique<Form2>(*m_session);
-        m_form->closeWhenFinished(m_closeDelay);
-        try {
-            m_form->handlers().Form_Load();
-        } catch (...) {
-            m_form.reset();
-            throw;
-        }
-    }
-    m_form->exec();
-    // The loop ends only when the window is unloaded; no handler of the window is running any more.
-    if (m_form && m_form->isUnloaded()) m_form.reset();
-}
-
-void ProgressHost::unload() {
-    if (m_form) m_form->unload();
-}
+void ProgressHost::runModal(Form2& form) { form.exec(); }
 
 }  // namespace setup

@@ -6,9 +6,9 @@
 #include "platform/failure.h"
 #include "platform/file_io.h"
 #include "platform/path_mapping.h"
+#include "platform/path_text.h"
 #include "platform/system_path.h"
 #include "platform/text_codec.h"
-#include "registry/path_routines.h"
 #include "registry/profile_format.h"
 #include "registry/profile_service.h"
 

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "platform/path_mapping.h"
+#include "platform/path_text.h"
+#include "platform/program_files.h"
 #include "platform/runtime.h"
-#include "registry/path_routines.h"
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/update_list.h"
 #include "run/windows.h"
-#include "staging/path_text.h"
 #include "staging/update_plan.h"
 
 namespace setup {
@@ -39,9 +39,8 @@ class UpdateFolderDeletion {
         // A name as the list writes it is the name on disk nearly always: it is removed without a look
         // first, and only a name in other letters is looked up.
         const std::vector<std::wstring_view> parts = pathComponents(name);
-        const bool plain = std::none_of(parts.begin(), parts.end(), [](std::wstring_view part) {
-            return part == L"." || part == L"..";
-        });
+        const bool plain = std::none_of(parts.begin(), parts.end(),
+                                        [](std::wstring_view part) { return part == L"." || part == L".."; });
         if (plain) {
             try {
                 return removeAt(given);
@@ -99,16 +98,17 @@ void CleanupAndExit(Session& session) {
         ignoringFailure([&] { deletion.emplace(runtime); });
         if (deletion) deleteShippedFiles(runtime, session.state, *deletion);
         ignoringFailure([&] {
-            if (deletion && deletion->remove(L"Setup.lst"))
-                runtime.host().logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
+            if (deletion && deletion->remove(kUpdateListName))
+                runtime.host().logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste " +
+                                        std::wstring(kUpdateListName));
         });
         // The seal goes with the list it vouches for; an update without one has none to delete.
         ignoringFailure([&] {
             FileServices& files = runtime.files();
             std::wstring directory = runtime.host().programDirectory();
-            if (deletion && files.kindOf(files.spell(WithTrailingBackslash(directory) + L"setup.sum")) !=
-                                NodeKind::Missing)
-                deletion->remove(L"setup.sum");
+            if (deletion && files.kindOf(files.spell(WithTrailingBackslash(directory) +
+                                                     std::wstring(kSealFileName))) != NodeKind::Missing)
+                deletion->remove(std::wstring(kSealFileName));
         });
     }
     if (session.state.keepUpdateFolder)

@@ -1,6 +1,7 @@
 #include "run/messages.h"
 
 #include "platform/host.h"
+#include "platform/quoting.h"
 
 namespace setup {
 
@@ -9,10 +10,8 @@ namespace {
 const std::wstring kFetchAgain =
     L" La mise \u00E0 jour n'a pas \u00E9t\u00E9 faite ; veuillez la t\u00E9l\u00E9charger \u00E0 nouveau.";
 
-std::wstring quoted(const std::wstring& name) { return L"\u00AB " + name + L" \u00BB"; }
-
 std::wstring problemText(const SealProblem& problem) {
-    const std::wstring file = L"Le fichier " + quoted(problem.name) + L" de la mise \u00E0 jour";
+    const std::wstring file = L"Le fichier " + guillemets(problem.name) + L" de la mise \u00E0 jour";
     switch (problem.kind) {
         case SealProblemKind::Damaged:
             return file + L" est endommag\u00E9 ou incomplet.";
@@ -84,7 +83,6 @@ BoxMessage updateInsideInstallationMessage() {
         L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
 }
 
-
 BoxMessage missingFilesMessage() {
     return {
         L"Les fichiers \u00E0 mettre \u00E0 jour ne semblent pas correctement install\u00E9s. Veuillez "
@@ -95,6 +93,44 @@ BoxMessage missingFilesMessage() {
 BoxMessage sealProblemMessage(const SealProblem& problem) {
     return {problemText(problem) + kFetchAgain, L"Erreur: Mise \u00E0 jour non termin\u00E9e",
             box::kCritical};
+}
+
+std::wstring refusalReasonText(const PlanRefusal& refusal, std::optional<NodeKind> found) {
+    const std::wstring name = guillemets(refusal.entry);
+    switch (refusal.reason) {
+        case RefusalReason::OutsideUpdateFolder:
+            return name + L" m\u00E8ne hors du dossier de mise \u00E0 jour";
+        case RefusalReason::OutsideInstallation:
+            return name + L" m\u00E8ne hors de l'installation, par son chemin ou par un lien";
+        case RefusalReason::InstallationItself:
+            return name + L" d\u00E9signe le dossier d'installation lui-m\u00EAme";
+        case RefusalReason::NotAFile:
+            if (found == NodeKind::Folder) return L"un dossier occupe la place du fichier " + name;
+            if (found == NodeKind::Other)
+                return L"un lien ou un fichier sp\u00E9cial occupe la place du fichier " + name;
+            if (found) {
+                return L"le chemin du fichier " + name +
+                       L" passe par un fichier, un lien ou un fichier sp\u00E9cial au lieu d'un dossier";
+            }
+            return L"un dossier, un lien ou un fichier sp\u00E9cial occupe la place du fichier " + name +
+                   L" ou d'un dossier de son chemin";
+        case RefusalReason::OwnFileName:
+            return name +
+                   L" porte un nom que setup r\u00E9serve \u00E0 ses propres fichiers (.setup-\u2026, "
+                   L"\u2026.setup-new, \u2026.setup-old)";
+        case RefusalReason::ControlCharacter:
+            if (refusal.entry.starts_with(L"#"))
+                return L"la version " + guillemets(refusal.entry.substr(1)) +
+                       L" contient une tabulation ou un saut de ligne";
+            return name + L" contient une tabulation ou un saut de ligne";
+        case RefusalReason::NameTooLong:
+            return L"le nom de " + name +
+                   L" est trop long pour la copie provisoire que setup place \u00E0 c\u00F4t\u00E9 (" +
+                   std::wstring(kStagedSuffix) + L")";
+        case RefusalReason::UpdateInsideInstallation:
+            break;
+    }
+    return L"le dossier de mise \u00E0 jour et l'installation se contiennent l'un l'autre";
 }
 
 BoxMessage failureMessage() {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "platform/file_services.h"
 #include "run/box_message.h"
 #include "seal/seal_check.h"
+#include "staging/update_plan.h"
 
 // Every message box the run shows, each title and text written once, so that the sequence, the checks,
 // the copy and the checker's report of what setup would say all show the same words.
@@ -45,6 +48,11 @@ BoxMessage missingFilesMessage();
 
 /// The message that tells the user which file of the update is damaged and that it must be fetched again.
 BoxMessage sealProblemMessage(const SealProblem& problem);
+
+/// Why the plan refuses `refusal`, in French, naming its entry: the run's log and the checker say it
+/// alike. `found`, what stands at the entry's place in the installation when it is known, tells a
+/// folder from a link.
+std::wstring refusalReasonText(const PlanRefusal& refusal, std::optional<NodeKind> found = std::nullopt);
 
 /// The message of the failure branch: the update did not complete.
 BoxMessage failureMessage();

@@ -3,6 +3,8 @@
 #include <limits>
 
 #include "platform/failure.h"
+#include "platform/program_files.h"
+#include "platform/quoting.h"
 #include "platform/runtime.h"
 #include "run/run_state.h"
 
@@ -56,7 +58,9 @@ void countEntry(std::int16_t& count) {
     ++count;
 }
 
-std::wstring updateListPath(Runtime& runtime) { return runtime.host().programDirectory() + L"\\setup.lst"; }
+std::wstring updateListPath(Runtime& runtime) {
+    return runtime.host().programDirectory() + L"\\" + kUpdateListName;
+}
 
 void openUpdateList(Runtime& runtime, RunState& state) {
     state.ListFileNumber = runtime.freeFileNumber();
@@ -66,7 +70,7 @@ void openUpdateList(Runtime& runtime, RunState& state) {
 void readUpdateListEntry(Runtime& runtime, RunState& state) {
     state.CurrentLine = withoutTrailingSpaces(runtime.readEntry(state.ListFileNumber));
     // Every pass reads the list through here, so the log shows each entry as each pass meets it.
-    runtime.host().logEvent(L"Entr\u00E9e lue : \u00AB " + state.CurrentLine + L" \u00BB");
+    runtime.host().logEvent(L"Entr\u00E9e lue : " + guillemets(state.CurrentLine));
 }
 
 void forEachListEntryUntil(Runtime& runtime, RunState& state,
@@ -79,8 +83,8 @@ void forEachListEntryUntil(Runtime& runtime, RunState& state,
     runtime.close(state.ListFileNumber);
 }
 
-void forEachListEntry(Runtime& runtime, RunState& state, const std::function<void(std::wstring& entry)>& visit,
-                      ListFailures failures) {
+void forEachListEntry(Runtime& runtime, RunState& state,
+                      const std::function<void(std::wstring& entry)>& visit, ListFailures failures) {
     if (failures == ListFailures::Throw) {
         forEachListEntryUntil(runtime, state, [&](std::wstring& entry) {
             visit(entry);

@@ -14,33 +14,6 @@
 
 namespace setup {
 
-namespace {
-
-/// Why the plan refuses an entry, in the words of the run's log.
-std::wstring refusalReasonText(RefusalReason reason) {
-    switch (reason) {
-        case RefusalReason::OutsideUpdateFolder:
-            return L"m\u00E8ne hors du dossier de mise \u00E0 jour";
-        case RefusalReason::OutsideInstallation:
-            return L"m\u00E8ne hors de l'installation";
-        case RefusalReason::InstallationItself:
-            return L"d\u00E9signe l'installation elle-m\u00EAme";
-        case RefusalReason::NotAFile:
-            return L"trouve un dossier, un lien ou un fichier sp\u00E9cial \u00E0 la place du fichier";
-        case RefusalReason::OwnFileName:
-            return L"porte un nom r\u00E9serv\u00E9 aux fichiers du programme";
-        case RefusalReason::ControlCharacter:
-            return L"contient une tabulation ou un saut de ligne";
-        case RefusalReason::NameTooLong:
-            return L"a un nom trop long pour sa copie provisoire";
-        case RefusalReason::UpdateInsideInstallation:
-            break;
-    }
-    return L"le dossier de mise \u00E0 jour et l'installation se contiennent l'un l'autre";
-}
-
-}  // namespace
-
 [[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message) {
     session.state.exitStatus = ExitStatus::Failed;
     session.state.keepUpdateFolder = true;
@@ -56,12 +29,12 @@ void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
     runtime.files().holdFolder(runtime.host().programDirectory());
     runtime.files().holdFolder(state.InstallDir);
     if (!state.registry) state.registry = std::make_unique<ProductRegistryValues>();
-    PlanInput input{runtime.host().programDirectory(), state.InstallDir, std::move(fileEntries), state.stamps};
+    PlanInput input{runtime.host().programDirectory(), state.InstallDir, std::move(fileEntries),
+                    state.stamps};
     UpdatePlan plan = makeUpdatePlan(runtime.files(), input);
     for (const PlanRefusal& refusal : plan.refusals) {
-        const std::wstring entry = refusal.entry.empty() ? L"" : L"\u00AB " + refusal.entry + L" \u00BB ";
-        runtime.host().logEvent(L"Mise \u00E0 jour refus\u00E9e avant toute copie : " + entry +
-                         refusalReasonText(refusal.reason));
+        runtime.host().logEvent(L"Mise \u00E0 jour refus\u00E9e avant toute copie : " +
+                                refusalReasonText(refusal));
     }
     if (plan.keepsUpdateFolder()) stopKeepingUpdate(session, updateInsideInstallationMessage());
     if (!plan.accepted()) throw Failure("the update's plan refuses an entry");

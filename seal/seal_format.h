@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "platform/file_digest.h"
+#include "platform/program_files.h"
 
 namespace setup {
-
-/// The seal's file name, beside the update list.
-inline constexpr std::wstring_view kSealFileName = L"setup.sum";
 
 /// One line of a seal: the digest its author recorded for a file of the update.
 struct SealLine {

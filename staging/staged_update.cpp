@@ -6,12 +6,12 @@
 #include <random>
 
 #include "platform/file_io.h"
-#include "staging/path_text.h"
+#include "platform/path_text.h"
+#include "platform/quoting.h"
 
 namespace setup {
 
 namespace {
-
 
 void tell(const EngineLog& log, const std::wstring& event) {
     if (log) log(event);
@@ -193,8 +193,7 @@ void StagedUpdate::commit() {
     tell(m_log, L"Validation faite : " + std::to_wstring(m_journal.files.size()) + L" fichier(s) en place");
     for (const PlannedStamp& stamp : m_plan.stamps) {
         m_registry.write(stamp.section, kVersionKey, stamp.version);
-        tell(m_log,
-             L"Version inscrite : " + stamp.section + L" en version \u00AB " + stamp.version + L" \u00BB");
+        tell(m_log, L"Version inscrite : " + stamp.section + L" en version " + guillemets(stamp.version));
     }
     // The point of no return: once the journal's new name is durable the update stays applied.
     m_files.rename(joinPath(m_plan.root, kJournalName), joinPath(m_plan.root, kFinalJournalName));

@@ -8,6 +8,7 @@
 
 #include "platform/failure.h"
 #include "platform/file_services.h"
+#include "platform/program_files.h"
 #include "staging/journal.h"
 #include "staging/registry_values.h"
 #include "staging/update_plan.h"
@@ -20,9 +21,6 @@ using EngineLog = std::function<void(const std::wstring& event)>;
 /// or become, and the bytes copied.
 using StagedNote =
     std::function<void(const std::wstring& source, const std::wstring& target, std::uint64_t bytes)>;
-
-/// The name the journal takes once the update is final: what it names is then only to be cleaned up.
-inline constexpr const wchar_t* kFinalJournalName = L".setup-journal-done";
 
 /// Carries out a plan whole or not at all. begin writes and flushes a journal that names every file,
 /// folder and registry value the run will touch; stage copies each file beside its target; commit moves

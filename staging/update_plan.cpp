@@ -5,8 +5,8 @@
 
 #include "platform/file_services.h"
 #include "platform/path_mapping.h"
+#include "platform/path_text.h"
 #include "platform/text_codec.h"
-#include "staging/path_text.h"
 
 namespace setup {
 
@@ -239,12 +239,6 @@ UpdatePlan makeUpdatePlan(FileServices& files, const PlanInput& input) {
             plan.stamps.push_back(stamp);
     }
     return plan;
-}
-
-std::wstring joinPath(const std::wstring& root, const std::wstring& relative) {
-    if (relative.empty()) return root;
-    if (!root.empty() && isSeparator(root.back())) return root + relative;
-    return root + L"\\" + relative;
 }
 
 }  // namespace setup

@@ -5,15 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/program_files.h"
+
 namespace setup {
 
 class FileServices;
-
-/// Suffixes and names of the program's own files in an installation: a staged copy beside its target,
-/// an installed file moved aside, the journal at the installation's top.
-inline constexpr const wchar_t* kStagedSuffix = L".setup-new";
-inline constexpr const wchar_t* kAsideSuffix = L".setup-old";
-inline constexpr const wchar_t* kJournalName = L".setup-journal";
 
 /// True for a name the program keeps for its own files in an installation.
 bool isOwnFileName(const std::wstring& name);
@@ -81,8 +77,5 @@ struct PlanInput {
 /// Looks at the installation and the update folder once and decides every file, folder and value the
 /// update will touch, or why it refuses. Changes nothing.
 UpdatePlan makeUpdatePlan(FileServices& files, const PlanInput& input);
-
-/// `root` and `relative` joined into a program path.
-std::wstring joinPath(const std::wstring& root, const std::wstring& relative);
 
 }  // namespace setup

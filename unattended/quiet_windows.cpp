@@ -5,6 +5,7 @@
 #include "platform/file_io.h"
 #include "platform/file_probe.h"
 #include "platform/path_mapping.h"
+#include "platform/program_files.h"
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/update_list.h"
@@ -44,7 +45,7 @@ void QuietProgressWindow::unload() { m_unloaded = std::move(m_form); }
 std::uint64_t bytesToCopy(const std::wstring& programDirectory) {
     std::uint64_t total = 0;
     try {
-        EntryReader reader(readWholeFile(mapPath(programDirectory + L"\\setup.lst")));
+        EntryReader reader(readWholeFile(mapPath(programDirectory + L"\\" + kUpdateListName)));
         while (!reader.atEnd()) {
             const std::wstring entry = withoutTrailingSpaces(reader.next());
             if (classifyEntry(entry) != EntryKind::File) continue;

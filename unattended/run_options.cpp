@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/quoting.h"
+
 namespace setup {
 
 namespace {
@@ -20,8 +22,6 @@ std::wstring optionName(const std::wstring& argument) {
     std::transform(name.begin(), name.end(), name.begin(), [](wchar_t c) { return std::towlower(c); });
     return name;
 }
-
-std::wstring quoted(const std::wstring& text) { return L"\u00AB " + text + L" \u00BB"; }
 
 ParsedOptions invalid(const std::wstring& error) { return {std::nullopt, error}; }
 
@@ -45,7 +45,7 @@ ParsedOptions parseRunOptions(const std::vector<std::wstring>& arguments) {
             std::wstring path;
             if (name == L"log") {
                 if (i + 1 == arguments.size())
-                    return invalid(L"l'option " + quoted(argument) + L" demande le nom d'un fichier.");
+                    return invalid(L"l'option " + guillemets(argument) + L" demande le nom d'un fichier.");
                 path = arguments[++i];
             } else {
                 // The file's name keeps its own letters: it is cut from the argument, not from its lower
@@ -53,10 +53,10 @@ ParsedOptions parseRunOptions(const std::vector<std::wstring>& arguments) {
                 path = argument.substr(argument.size() - name.size() + 4);
             }
             if (path.empty())
-                return invalid(L"l'option " + quoted(argument) + L" demande le nom d'un fichier.");
+                return invalid(L"l'option " + guillemets(argument) + L" demande le nom d'un fichier.");
             options.logPath = path;
         } else {
-            return invalid(L"option inconnue " + quoted(argument) + L".");
+            return invalid(L"option inconnue " + guillemets(argument) + L".");
         }
         if (asked) {
             if (mode && *mode != *asked)

@@ -3,14 +3,13 @@
 #include <cstdio>
 #include <exception>
 
+#include "platform/quoting.h"
 #include "unattended/copy_progress.h"
 #include "unattended/run_log.h"
 
 namespace setup {
 
 namespace {
-
-std::wstring quoted(const std::wstring& text) { return L"\u00AB " + text + L" \u00BB"; }
 
 std::wstring modeName(RunMode mode) {
     switch (mode) {
@@ -82,8 +81,7 @@ int UnattendedHost::unattendedAnswer(RunMode mode, int style) {
     }
 }
 
-void UnattendedHost::fileStaged(const std::wstring& source, const std::wstring& target,
-                                   std::uint64_t bytes) {
+void UnattendedHost::fileStaged(const std::wstring& source, const std::wstring& target, std::uint64_t bytes) {
     if (m_progress != nullptr) {
         ++m_progress->filesDone;
         m_progress->bytesDone += bytes;
@@ -97,7 +95,7 @@ void UnattendedHost::logEvent(const std::wstring& event) {
 }
 
 int UnattendedHost::messageBox(const std::wstring& text, int style, const std::wstring& title) {
-    logEvent(boxKind(style) + L" " + quoted(title) + L" : " + text);
+    logEvent(boxKind(style) + L" " + guillemets(title) + L" : " + text);
     if (m_mode == RunMode::Interactive) {
         const int answer = m_inner.messageBox(text, style, title);
         logEvent(L"R\u00E9ponse : " + answerName(answer) + L" (donn\u00E9e par l'utilisateur)");

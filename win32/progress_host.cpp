@@ -1,7 +1,5 @@
 #include "win32/progress_host.h"
 
-#include "copy/progress_form.h"
-#include "platform/failure.h"
 #include "win32/form2.h"
 #include "win32/message_loop.h"
 
@@ -11,27 +9,10 @@ ProgressHost::ProgressHost(MessageLoop& loop) : m_loop(loop) {}
 
 ProgressHost::~ProgressHost() = default;
 
-void ProgressHost::setSession(Session& session) { m_session = &session; }
-
-void ProgressHost::showModal() {
-    if (m_session == nullptr) throw Failure("progress window shown without a run");
-    if (!m_form) {
-        m_form = std::make_unique<Form2>(*m_session, m_loop.messageBoxOwner());
-        m_form->closeWhenFinished(m_closeDelay);
-        try {
-            m_form->handlers().Form_Load();
-        } catch (...) {
-            m_form.reset();
-            throw;
-        }
-    }
-    m_form->runModal(m_loop);
-    // The loop ends only when the window is unloaded; no handler of the window is running any more.
-    if (m_form && m_form->isUnloaded()) m_form.reset();
+std::unique_ptr<Form2> ProgressHost::createForm(Session& session) {
+    return std::make_unique<Form2>(session, m_loop.messageBoxOwner());
 }
 
-void ProgressHost::unload() {
-    if (m_form) m_form->unload();
-}
+void ProgressHost::runModal(Form2& form) { form.runModal(m_loop); }
 
 }  // namespace setup

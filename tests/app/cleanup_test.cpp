@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/path_text.h"
 #include "platform/text_codec.h"
 #include "run/session.h"
-#include "staging/path_text.h"
 #include "tests/support/update_run.h"
 
 namespace setup::test {
@@ -152,7 +152,8 @@ TEST(CleanupAndExit, WriteProtectedFolderKeepsEverythingAndStillEnds) {
 TEST(CleanupAndExit, ListLeftOpenByAnInterruptedPassIsOpenedAgainUnderANewNumber) {
     UpdateRun run;
     shipNumberedFiles(run, 2);
-    run.runtime.openForInput(run.runtime.freeFileNumber(), run.runtime.host().programDirectory() + L"\\setup.lst");
+    run.runtime.openForInput(run.runtime.freeFileNumber(),
+                             run.runtime.host().programDirectory() + L"\\setup.lst");
 
     run.cleanup();
 

@@ -103,7 +103,7 @@ TEST_F(UnattendedRunTest, QuietRunLogsEveryStepOfTheUpdate) {
              std::wstring(L"Validation faite : 3 fichier(s) en place"),
              std::wstring(L"Version inscrite : Kelvane en version \u00AB 3.1 \u00BB"),
              std::wstring(L"Supprim\u00E9 du dossier de mise \u00E0 jour : modules\\calcul.dll"),
-             std::wstring(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst"),
+             std::wstring(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste setup.lst"),
          }) {
         EXPECT_TRUE(logged(event)) << toUtf8(event);
     }
@@ -174,7 +174,8 @@ TEST_F(UnattendedRunTest, QuietRefusalOfThePlanIsLoggedWithTheEntryAndItsReason)
     EXPECT_EQ(runAs(RunMode::Quiet), 3);
     EXPECT_TRUE(
         logged(L"Mise \u00E0 jour refus\u00E9e avant toute copie : \u00AB notes.setup-old \u00BB porte un "
-               L"nom r\u00E9serv\u00E9 aux fichiers du programme"));
+               L"nom que setup r\u00E9serve \u00E0 ses propres fichiers (.setup-\u2026, \u2026.setup-new, "
+               L"\u2026.setup-old)"));
     EXPECT_EQ(run.snapshot(), before);
 }
 

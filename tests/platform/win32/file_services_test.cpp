@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/file_io.h"
-#include "registry/path_routines.h"
+#include "platform/path_text.h"
 #include "tests/platform/file_test_helpers.h"
 
 namespace setup::test {

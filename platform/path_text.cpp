@@ -1,4 +1,4 @@
-#include "staging/path_text.h"
+#include "platform/path_text.h"
 
 #include <algorithm>
 
@@ -17,6 +17,23 @@ std::wstring normalised(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::wstring TrimAtNul(std::wstring text) {
+    const std::size_t nul = text.find(L'\0');
+    if (nul != std::wstring::npos) text.erase(nul);
+    return text;
+}
+
+std::wstring WithTrailingBackslash(std::wstring& path) {
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    return path;
+}
+
+std::wstring joinPath(const std::wstring& root, const std::wstring& relative) {
+    if (relative.empty()) return root;
+    if (!root.empty() && isSeparator(root.back())) return root + relative;
+    return root + L"\\" + relative;
+}
 
 bool endsWith(const std::wstring& text, const std::wstring& suffix) {
     return text.size() > suffix.size() &&

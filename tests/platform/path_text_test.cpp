@@ -1,4 +1,4 @@
-#include "registry/path_routines.h"
+#include "platform/path_text.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,8 @@ class NoWindows final : public Host {
 /// The file runtime over a temporary folder.
 class TestRuntime : public FileRuntime {
   public:
-    explicit TestRuntime(std::wstring programDirectory) : FileRuntime(m_host), m_host(std::move(programDirectory)) {}
+    explicit TestRuntime(std::wstring programDirectory)
+        : FileRuntime(m_host), m_host(std::move(programDirectory)) {}
 
   private:
     NoWindows m_host;

@@ -4,6 +4,15 @@
 
 namespace setup {
 
+/// `text` up to, not including, its first NUL; the whole text when it holds none.
+std::wstring TrimAtNul(std::wstring text);
+
+/// Appends "\" to `path` unless it already ends with one; answers the updated path.
+std::wstring WithTrailingBackslash(std::wstring& path);
+
+/// `root` and `relative` joined into a program path.
+std::wstring joinPath(const std::wstring& root, const std::wstring& relative);
+
 /// True when `text` ends with `suffix` and holds more than it.
 bool endsWith(const std::wstring& text, const std::wstring& suffix);
 /// `path` without separators at its end (the root "/" kept).
