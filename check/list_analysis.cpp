@@ -9,8 +9,8 @@
 #include <system_error>
 #include <utility>
 
+#include "check/list_rule_texts.h"
 #include "check/plan_findings.h"
-#include "check/plan_refusal_text.h"
 #include "check/quiet_host.h"
 #include "check/seal_findings.h"
 #include "check/update_folder.h"
@@ -21,7 +21,6 @@
 #include "platform/path_mapping.h"
 #include "platform/path_text.h"
 #include "platform/program_files.h"
-#include "platform/quoting.h"
 #include "platform/text_codec.h"
 #include "run/messages.h"
 #include "run/update_list.h"
@@ -33,10 +32,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::wstring kSaveAsAnsi =
-    L"Veuillez enregistrer la liste en Windows-1252 (\u00AB ANSI \u00BB dans la plupart des \u00E9diteurs), "
-    L"sans marque d'ordre des octets.";
-const std::wstring kWriteVersion = L"Veuillez \u00E9crire la version en chiffres, par exemple 3.1.";
+void report(std::vector<Finding>& findings, Rule rule, std::size_t line, RuleText text) {
+    findings.push_back({rule, line, std::move(text.message), std::move(text.fix)});
+}
 
 bool isBlank(const std::wstring& text) { return text.find_first_not_of(L" \t\n") == std::wstring::npos; }
 
@@ -86,8 +84,8 @@ class PlanningDirectives final : public Directives {
     void Version(std::wstring& entry) override {
         if (!checkSectionSuffix(entry)) return;
         const VersionRange range = splitVersionRange(entry);
-        checkVersionText(range.lower, L"La borne inf\u00E9rieure");
-        checkVersionText(range.upper, L"La borne sup\u00E9rieure");
+        checkVersionText(range.lower, VersionText::LowerBound);
+        checkVersionText(range.upper, VersionText::UpperBound);
         m_plan->ranges.push_back(range);
     }
 
@@ -101,71 +99,43 @@ class PlanningDirectives final : public Directives {
         stamp.section = takeSectionSuffix(entry);
         stamp.version = entry;
         if (isBlank(stamp.version)) {
-            add(Rule::VersionWithoutNumber,
-                L"Aucune version n'est \u00E9crite apr\u00E8s \u00AB # \u00BB : setup "
-                L"inscrirait une version vide pour " +
-                    stamp.section + L".",
-                kWriteVersion);
+            add(Rule::VersionWithoutNumber, versionBlankText(stamp.section));
         } else {
-            checkVersionText(stamp.version, L"La version \u00E0 inscrire");
+            checkVersionText(stamp.version, VersionText::Stamp);
         }
         m_plan->stamps.push_back(stamp);
     }
 
   private:
-    void add(Rule rule, std::wstring message, std::wstring fix) {
-        m_findings.push_back({rule, m_plan->line, std::move(message), std::move(fix)});
-    }
+    void add(Rule rule, RuleText text) { report(m_findings, rule, m_plan->line, std::move(text)); }
 
     /// Looks at the section suffix of a "§" or "#" entry; false when setup would fail on it.
     bool checkSectionSuffix(const std::wstring& entry) {
         const auto bracket = entry.find(L'[');
         if (bracket == std::wstring::npos) return true;
         if (bracket + 1 == entry.size()) {
-            add(Rule::SectionNotClosed,
-                L"Le \u00AB [ \u00BB est le dernier caract\u00E8re de l'entr\u00E9e : setup "
-                L"s'arr\u00EAterait sur "
-                L"l'erreur \u00AB Mise \u00E0 jour non termin\u00E9e \u00BB.",
-                L"Veuillez \u00E9crire le nom du produit entre crochets, par exemple [Kelvane], ou retirer "
-                L"le "
-                L"\u00AB [ \u00BB.");
+            add(Rule::SectionNotClosed, sectionBracketLastText());
             return false;
         }
         std::wstring rest = entry;
         const std::wstring section = takeSectionSuffix(rest);
         const auto close = entry.find(L']', bracket + 1);
         if (close == std::wstring::npos) {
-            add(Rule::SectionNotClosed,
-                L"La section n'est pas ferm\u00E9e par \u00AB ] \u00BB : setup retire quand m\u00EAme le "
-                L"dernier "
-                L"caract\u00E8re et lit le produit " +
-                    guillemets(section) + L".",
-                L"Veuillez fermer le nom du produit par \u00AB ] \u00BB \u00E0 la fin de l'entr\u00E9e.");
+            add(Rule::SectionNotClosed, sectionNotClosedText(section));
         } else if (close + 1 != entry.size()) {
-            add(Rule::TextAfterSection,
-                guillemets(entry.substr(close + 1)) + L" suit le \u00AB ] \u00BB : setup lit le produit " +
-                    guillemets(section) + L".",
-                L"Veuillez terminer l'entr\u00E9e par \u00AB ] \u00BB ; une borne sup\u00E9rieure se place "
-                L"avant "
-                L"le \u00AB [ \u00BB.");
+            add(Rule::TextAfterSection, textAfterSectionText(entry.substr(close + 1), section));
         }
         return true;
     }
 
     /// A version text must begin with a number; a blank bound sets no limit.
-    void checkVersionText(const std::wstring& text, const std::wstring& what) {
+    void checkVersionText(const std::wstring& text, VersionText which) {
         if (isBlank(text)) return;
         try {
             if (leadingNumber(text)) return;
-            add(Rule::VersionWithoutNumber,
-                what + L" " + guillemets(text) + L" ne commence par aucun nombre : setup la lit comme 0.",
-                kWriteVersion);
+            add(Rule::VersionWithoutNumber, versionWithoutNumberText(which, text));
         } catch (const std::exception&) {
-            add(Rule::VersionWithoutNumber,
-                what + L" " + guillemets(text) +
-                    L" est un nombre trop grand : setup s'arr\u00EAterait sur "
-                    L"l'erreur \u00AB Mise \u00E0 jour non termin\u00E9e \u00BB.",
-                kWriteVersion);
+            add(Rule::VersionWithoutNumber, versionTooLargeText(which, text));
         }
     }
 
@@ -205,41 +175,16 @@ void readEntries(const std::string& bytes, ListAnalysis& analysis) {
         try {
             read = reader.next();
         } catch (const std::exception&) {
-            analysis.findings.push_back(
-                {Rule::UnclosedQuote, plan.line,
-                 L"Un guillemet ouvert ici n'est jamais ferm\u00E9 : setup s'arr\u00EAterait sur l'erreur "
-                 L"\u00AB Mise \u00E0 jour non termin\u00E9e \u00BB, et rien apr\u00E8s ce guillemet n'est "
-                 L"lu.",
-                 L"Veuillez fermer le guillemet \u00E0 la fin de l'entr\u00E9e."});
+            report(analysis.findings, Rule::UnclosedQuote, plan.line, unclosedQuoteText());
             break;
         }
         plan.text = withoutTrailingSpaces(read);
-        if (holdsUtf8(read)) {
-            std::wstring message = L"Cette ligne contient du texte en UTF-8";
-            if (plan.text.rfind(L"\u00C2\u00A7", 0) == 0) {
-                message =
-                    L"Le \u00AB \u00A7 \u00BB est enregistr\u00E9 en UTF-8 (octets C2 A7) : setup lit "
-                    L"\u00AB \u00C2\u00A7 \u00BB et prend cette plage de versions pour un fichier "
-                    L"\u00E0 copier.";
-            } else if (plan.text.rfind(L"\u00EF\u00BB\u00BF", 0) == 0) {
-                message =
-                    L"La liste commence par la marque d'ordre des octets UTF-8 : setup la lit "
-                    L"\u00AB \u00EF\u00BB\u00BF \u00BB au d\u00E9but de la premi\u00E8re entr\u00E9e, qui "
-                    L"change de nature.";
-            } else {
-                message += L" : setup afficherait " + guillemets(plan.text) + L".";
-            }
-            analysis.findings.push_back({Rule::NotWindows1252, plan.line, message, kSaveAsAnsi});
-        }
+        if (holdsUtf8(read))
+            report(analysis.findings, Rule::NotWindows1252, plan.line, notWindows1252Text(plan.text));
         if (classifyEntry(plan.text) == EntryKind::Warning && !quotedEntry && !reader.atEnd() &&
             reader.line() == plan.line) {
-            analysis.findings.push_back(
-                {Rule::WarningCutAtComma, plan.line,
-                 L"L'avertissement s'arr\u00EAte \u00E0 la virgule : setup affiche " +
-                     guillemets(warningMessage(plan.text).text) +
-                     L" et lit la suite de la ligne comme d'autres entr\u00E9es (des fichiers \u00E0 "
-                     L"copier).",
-                 L"Veuillez mettre tout l'avertissement, \u00AB ! \u00BB compris, entre guillemets."});
+            report(analysis.findings, Rule::WarningCutAtComma, plan.line,
+                   warningCutAtCommaText(warningMessage(plan.text).text));
         }
         analysis.entries.push_back(std::move(plan));
     }
@@ -255,20 +200,13 @@ void planTitle(ListAnalysis& analysis) {
     for (auto it = analysis.entries.begin(); it != analysis.entries.end(); ++it)
         it->role = roleOf(it->text, it == title);
     if (title == analysis.entries.end()) {
-        analysis.findings.push_back(
-            {Rule::NoTitle, 0,
-             L"La liste n'a pas d'entr\u00E9e de titre : la fen\u00EAtre affiche " +
-                 guillemets(analysis.caption) + L".",
-             L"Veuillez commencer la liste par \u00AB ; \u00BB suivi du titre de la mise "
-             L"\u00E0 jour."});
+        report(analysis.findings, Rule::NoTitle, 0, noTitleText(analysis.caption));
         return;
     }
     const auto first = std::find_if(analysis.entries.begin(), analysis.entries.end(),
                                     [](const EntryPlan& plan) { return plan.role != EntryRole::Empty; });
     if (first != title) {
-        analysis.findings.push_back({Rule::TitleNotFirst, title->line,
-                                     L"Le titre n'est pas la premi\u00E8re entr\u00E9e de la liste.",
-                                     L"Veuillez placer le titre en t\u00EAte de la liste."});
+        report(analysis.findings, Rule::TitleNotFirst, title->line, titleNotFirstText());
     }
 }
 
@@ -283,10 +221,8 @@ void planDirectives(ListAnalysis& analysis) {
     }
     if (startsWith(currentLine, kWarningMarker)) {
         analysis.repeatedWarning = warningMessage(currentLine);
-        analysis.findings.push_back({Rule::LastWarningRepeated, analysis.entries.back().line,
-                                     L"La liste se termine par un avertissement : setup l'affiche une "
-                                     L"seconde fois juste avant la question de confirmation.",
-                                     L""});
+        report(analysis.findings, Rule::LastWarningRepeated, analysis.entries.back().line,
+               lastWarningRepeatedText());
     }
     for (EntryPlan& plan : analysis.entries) {
         currentLine = plan.text;
@@ -309,9 +245,7 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
     };
     for (EntryPlan& plan : analysis.entries) {
         if (plan.role == EntryRole::Empty) {
-            analysis.findings.push_back({Rule::EmptyEntry, plan.line,
-                                         L"Entr\u00E9e vide (ligne vide, virgule en trop ou espaces seuls).",
-                                         L"Veuillez retirer la ligne vide ou la virgule en trop."});
+            report(analysis.findings, Rule::EmptyEntry, plan.line, emptyEntryText());
         }
         // The cleanup never deletes outside the update folder, through a link neither.
         if (namesShippedFile(plan.text) && stateOfFile(plan.text) != ShippedFile::Outside) {
@@ -323,12 +257,7 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
             countEntry(count);
         } catch (const std::exception&) {
             if (!overflowReported) {
-                analysis.findings.push_back(
-                    {Rule::TooManyEntries, plan.line,
-                     L"Plus de 32 767 fichiers \u00E0 copier : setup s'arr\u00EAterait "
-                     L"sur l'erreur \u00AB Mise \u00E0 jour non termin\u00E9e \u00BB.",
-                     L"Veuillez r\u00E9partir les fichiers sur plusieurs mises \u00E0 "
-                     L"jour."});
+                report(analysis.findings, Rule::TooManyEntries, plan.line, tooManyEntriesText());
                 overflowReported = true;
             }
         }
@@ -336,11 +265,8 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
         plan.copied = name;
         const auto [known, added] = firstLineOf.emplace(sameFileKey(name), plan.line);
         if (!added) {
-            analysis.findings.push_back({Rule::FileListedTwice, plan.line,
-                                         guillemets(name) + L" est d\u00E9j\u00E0 copi\u00E9 par la ligne " +
-                                             std::to_wstring(known->second) +
-                                             L" : il serait copi\u00E9 deux fois.",
-                                         L"Veuillez ne garder qu'une entr\u00E9e pour ce fichier."});
+            report(analysis.findings, Rule::FileListedTwice, plan.line,
+                   fileListedTwiceText(name, known->second));
             // Its file was looked at on its first line.
             continue;
         }
@@ -349,20 +275,11 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
                 break;
             case ShippedFile::Outside:
                 plan.refusedByCopy = true;
-                analysis.findings.push_back(
-                    {Rule::OutsideUpdateFolder, plan.line,
-                     guillemets(name) +
-                         L" d\u00E9signe un chemin hors du dossier de mise \u00E0 jour : setup refuse "
-                         L"de le copier et s'arr\u00EAterait sur l'erreur \u00AB Mise \u00E0 jour non "
-                         L"termin\u00E9e \u00BB.",
-                     refusalFix({name, RefusalReason::OutsideUpdateFolder})});
+                report(analysis.findings, Rule::OutsideUpdateFolder, plan.line,
+                       outsideUpdateFolderText(name));
                 break;
             case ShippedFile::Missing:
-                analysis.findings.push_back(
-                    {Rule::MissingFile, plan.line,
-                     guillemets(name) +
-                         L" est absent du dossier de mise \u00E0 jour : la copie \u00E9chouerait.",
-                     L"Veuillez ajouter ce fichier au dossier de mise \u00E0 jour, ou corriger son nom."});
+                report(analysis.findings, Rule::MissingFile, plan.line, missingFileText(name));
                 break;
         }
     }
@@ -378,11 +295,7 @@ void findUnnamedFiles(ListAnalysis& analysis, const std::wstring& folder) {
     }
     for (const std::wstring& file : filesInFolder(folder)) {
         if (named.contains(sameFileKey(file))) continue;
-        analysis.findings.push_back(
-            {Rule::FileNotNamed, 0,
-             guillemets(file) + L" n'est nomm\u00E9 par aucune entr\u00E9e : il n'est ni "
-                                L"copi\u00E9 ni supprim\u00E9.",
-             L"Veuillez ajouter ce fichier \u00E0 la liste, ou le retirer du dossier."});
+        report(analysis.findings, Rule::FileNotNamed, 0, fileNotNamedText(file));
     }
 }
 
@@ -404,12 +317,7 @@ ListAnalysis analyseList(const std::wstring& updateFolder) {
         bytes = readWholeFile(mapPath(analysis.listPath));
         analysis.listFound = true;
     } catch (const std::exception&) {
-        analysis.findings.push_back(
-            {Rule::NoList, 0,
-             L"Aucune liste setup.lst lisible dans le dossier de mise \u00E0 jour : setup "
-             L"s'arr\u00EAterait sur l'erreur \u00AB Mise \u00E0 jour non termin\u00E9e "
-             L"\u00BB.",
-             L"Veuillez placer la liste setup.lst dans le dossier de mise \u00E0 jour."});
+        report(analysis.findings, Rule::NoList, 0, noListText());
     }
     if (analysis.listFound) {
         readEntries(bytes, analysis);
@@ -421,12 +329,7 @@ ListAnalysis analyseList(const std::wstring& updateFolder) {
         checkSeal(analysis);
     }
     if (!hasProgram(updateFolder)) {
-        analysis.findings.push_back(
-            {Rule::NoProgram, 0,
-             L"Ni setup ni setup.exe ne se trouve \u00E0 c\u00F4t\u00E9 de la liste : "
-             L"l'utilisateur n'a rien \u00E0 lancer.",
-             L"Veuillez copier le programme setup (setup.exe sous Windows) dans le "
-             L"dossier de mise \u00E0 jour."});
+        report(analysis.findings, Rule::NoProgram, 0, noProgramText());
     }
     // Whole-folder findings (line 0) come after those of the lines.
     std::stable_sort(analysis.findings.begin(), analysis.findings.end(),
