@@ -24,7 +24,8 @@ class ModalProgressWindow : public ProgressWindow {
     /// Creates the window, counts (a failure of the counting discards the window and reaches the caller),
     /// then runs the modal loop until the window is unloaded.
     void showModal() override {
-        if (m_session == nullptr) throw Failure("progress window shown without a run");
+        if (m_session == nullptr)
+            throw Failure("fen\u00EAtre de progression affich\u00E9e sans ex\u00E9cution");
         if (!m_form) {
             m_form = createForm(*m_session);
             m_form->closeWhenFinished(m_closeDelay);

@@ -32,7 +32,7 @@ std::wstring takeSectionSuffix(std::wstring& entry) {
     if (bracket != std::wstring::npos) {
         section = entry.substr(bracket + 1);
         // The suffix is expected to end with "]": whatever its last character is, it goes.
-        if (section.empty()) throw Failure("section suffix without a name");
+        if (section.empty()) throw Failure("suffixe de section sans nom");
         section.pop_back();
         entry.erase(bracket);
     }

@@ -36,7 +36,7 @@ std::optional<double> prefixedInteger(const std::wstring& digits, int radix) {
         const int digit = digitValue(c, radix);
         if (digit < 0) break;
         value = value * static_cast<std::uint64_t>(radix) + static_cast<std::uint64_t>(digit);
-        if (value > 0xFFFFFFFFu) throw Failure("overflow in a numeric value");
+        if (value > 0xFFFFFFFFu) throw Failure("d\u00E9passement dans une valeur num\u00E9rique");
         ++count;
     }
     if (count == 0) return std::nullopt;
@@ -129,7 +129,7 @@ std::optional<double> leadingNumber(const std::wstring& text) {
     if (result.ec == std::errc::result_out_of_range) {
         // Too small a number reads as 0; too large a one does not fit a double.
         if (isTooSmall(std::string_view(ascii).substr(start, pos - start))) return 0.0;
-        throw Failure("overflow in a numeric value");
+        throw Failure("d\u00E9passement dans une valeur num\u00E9rique");
     }
     return negative ? -value : value;
 }

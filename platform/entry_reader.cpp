@@ -30,7 +30,7 @@ std::wstring EntryReader::next() {
         if (close == std::string::npos) {
             // Nothing after the open quote can be read any more; a caller that goes on sees the end.
             m_pos = size;
-            throw Failure("a double quote in the list is never closed");
+            throw Failure("un guillemet de la liste n'est jamais ferm\u00E9");
         }
         std::wstring entry = fromAnsi(std::string_view(m_bytes).substr(open + 1, close - open - 1));
         m_pos = close + 1;

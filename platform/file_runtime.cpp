@@ -25,12 +25,12 @@ FileNumber FileRuntime::freeFileNumber() {
     for (FileNumber number = kFirstFileNumber; number <= kLastFileNumber; ++number) {
         if (!m_open.contains(number)) return number;
     }
-    throw Failure("every file number is in use");
+    throw Failure("tous les num\u00E9ros de fichier sont pris");
 }
 
 void FileRuntime::openForInput(FileNumber number, const std::wstring& path) {
     if (number < kFirstFileNumber || number > kLastFileNumber) throw Failure("bad " + numberText(number));
-    if (m_open.contains(number)) throw Failure(numberText(number) + " is already open");
+    if (m_open.contains(number)) throw Failure(numberText(number) + " est d\u00E9j\u00E0 ouvert");
     SystemPath mapped = mapPath(path);
     openAndClose(mapped);
     m_open.emplace(number, OpenFile{std::move(mapped), nullptr});
@@ -41,7 +41,7 @@ bool FileRuntime::atEndOfFile(FileNumber number) { return openFile(number).atEnd
 std::wstring FileRuntime::readEntry(FileNumber number) { return openFile(number).next(); }
 
 void FileRuntime::close(FileNumber number) {
-    if (m_open.erase(number) == 0) throw Failure(numberText(number) + " is not open");
+    if (m_open.erase(number) == 0) throw Failure(numberText(number) + " n'est pas ouvert");
 }
 
 bool FileRuntime::folderExists(const std::wstring& path) {
@@ -60,7 +60,7 @@ void FileRuntime::releaseAll() {
 
 EntryReader& FileRuntime::openFile(FileNumber number) {
     auto it = m_open.find(number);
-    if (it == m_open.end()) throw Failure(numberText(number) + " is not open");
+    if (it == m_open.end()) throw Failure(numberText(number) + " n'est pas ouvert");
     OpenFile& file = it->second;
     if (!file.reader) file.reader = std::make_unique<EntryReader>(readWholeFile(file.path));
     return *file.reader;

@@ -21,7 +21,7 @@ constexpr std::size_t kReadBufferSize = 255;
 /// Where the product registry lives, by the rule of every read and write.
 SystemPath registryPlace() {
     const auto path = profileFilePath(toAnsi(kRegistryReadName));
-    if (!path) throw Failure("the product registry has no place");
+    if (!path) throw Failure("le registre des produits n'a pas d'emplacement");
     return *path;
 }
 

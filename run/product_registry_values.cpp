@@ -15,7 +15,8 @@ std::optional<std::wstring> ProductRegistryValues::read(const std::wstring& sect
 
 void ProductRegistryValues::write(const std::wstring& section, const std::wstring& key,
                                   const std::optional<std::wstring>& value) {
-    if (!writeRegistryValue(section, key, value)) throw Failure("the registry could not be written");
+    if (!writeRegistryValue(section, key, value))
+        throw Failure("le registre des produits n'a pas pu \u00EAtre \u00E9crit");
 }
 
 void ProductRegistryValues::removeTemporary(std::uint64_t process) {

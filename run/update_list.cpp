@@ -54,7 +54,8 @@ bool namesShippedFile(const std::wstring& entry) {
 }
 
 void countEntry(std::int16_t& count) {
-    if (count == std::numeric_limits<std::int16_t>::max()) throw Failure("overflow of a 16-bit entry count");
+    if (count == std::numeric_limits<std::int16_t>::max())
+        throw Failure("d\u00E9passement du compte d'entr\u00E9es sur 16 bits");
     ++count;
 }
 

@@ -37,7 +37,7 @@ void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
                                 refusalReasonText(refusal));
     }
     if (plan.keepsUpdateFolder()) stopKeepingUpdate(session, updateInsideInstallationMessage());
-    if (!plan.accepted()) throw Failure("the update's plan refuses an entry");
+    if (!plan.accepted()) throw Failure("le plan de la mise \u00E0 jour refuse une entr\u00E9e");
     state.update = std::make_unique<StagedUpdate>(
         runtime.files(), *state.registry, std::move(plan),
         [&runtime](const std::wstring& event) { runtime.host().logEvent(event); },

@@ -136,7 +136,7 @@ StagedUpdate::StagedUpdate(FileServices& files, RegistryValues& registry, Update
       m_staged(std::move(staged)) {}
 
 void StagedUpdate::begin() {
-    if (m_phase != Phase::Planned) throw Failure("the update has already begun");
+    if (m_phase != Phase::Planned) throw Failure("la mise \u00E0 jour a d\u00E9j\u00E0 commenc\u00E9");
     m_journal.runId = newRunId();
     m_journal.process = currentProcessId();
     m_journal.folders = m_plan.folders;
@@ -165,7 +165,7 @@ void StagedUpdate::stageEntry(std::size_t entry) {
 }
 
 void StagedUpdate::stageFrom(std::size_t index, const std::wstring& source) {
-    if (m_phase != Phase::Staging) throw Failure("the update is not staging");
+    if (m_phase != Phase::Staging) throw Failure("la mise \u00E0 jour n'en est pas \u00E0 la copie");
     const PlannedFile& file = m_plan.files.at(index);
     // The folders a file needs are made just before it, parents first, so a copy never waits elsewhere.
     for (const std::wstring& folder : m_plan.folders) {
@@ -180,7 +180,7 @@ void StagedUpdate::stageFrom(std::size_t index, const std::wstring& source) {
 
 void StagedUpdate::commit() {
     if (final()) return;
-    if (m_phase != Phase::Staging) throw Failure("the update is not staging");
+    if (m_phase != Phase::Staging) throw Failure("la mise \u00E0 jour n'en est pas \u00E0 la copie");
     std::vector<std::wstring> staged;
     for (const JournalFile& file : m_journal.files) staged.push_back(stagedPath(m_plan.root, file));
     m_files.flushFiles(staged);

@@ -75,7 +75,7 @@ class StagedUpdate {
 class RejectedJournal : public Failure {
   public:
     RejectedJournal(std::wstring path, std::wstring reason)
-        : Failure("rejected journal"), m_path(std::move(path)), m_reason(std::move(reason)) {}
+        : Failure("journal refus\u00E9"), m_path(std::move(path)), m_reason(std::move(reason)) {}
     const std::wstring& path() const { return m_path; }
     const std::wstring& reason() const { return m_reason; }
 

@@ -8,7 +8,7 @@
 namespace setup {
 
 int ConsoleHost::messageBox(const std::wstring&, int, const std::wstring&) {
-    throw Failure("a quiet run has no screen for a message box");
+    throw Failure("une ex\u00E9cution silencieuse n'a pas d'\u00E9cran pour une bo\u00EEte de message");
 }
 
 void ConsoleHost::endProgram(int exitStatus) {

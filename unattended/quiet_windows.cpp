@@ -20,7 +20,7 @@ QuietProgressWindow::QuietProgressWindow(CopyProgress& progress,
 QuietProgressWindow::~QuietProgressWindow() = default;
 
 void QuietProgressWindow::showModal() {
-    if (m_session == nullptr) throw Failure("progress window shown without a run");
+    if (m_session == nullptr) throw Failure("fen\u00EAtre de progression affich\u00E9e sans ex\u00E9cution");
     m_form = std::make_unique<ProgressForm>(*m_session, *this);
     m_button = kCancelCaption;
     try {
@@ -36,7 +36,7 @@ void QuietProgressWindow::showModal() {
     m_form->Form_Activate();
     ticker.finish();
     // Nobody is there to answer whether to cancel: the button is pressed only once it reads "&Terminer".
-    if (m_button != kFinishCaption) throw Failure("the copy ended without finishing");
+    if (m_button != kFinishCaption) throw Failure("la copie s'est arr\u00EAt\u00E9e avant la fin");
     m_form->Command1_Click();
 }
 

@@ -21,7 +21,7 @@ struct AnsiTables {
 
 AnsiTables buildTables() {
     iconv_t cd = ::iconv_open("UTF-32LE", "WINDOWS-1252");
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw Failure("the Windows-1252 converter is not available");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw Failure("le convertisseur Windows-1252 est indisponible");
     AnsiTables tables;
     for (int b = 0; b < 256; ++b) {
         char in = static_cast<char>(b);

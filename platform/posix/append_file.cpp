@@ -7,13 +7,16 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 
 namespace setup {
 
 namespace {
 
-[[noreturn]] void refuse(const std::string& name) { throw NotARegularFile("not a regular file: " + name); }
+[[noreturn]] void refuse(const std::string& name) {
+    throw NotARegularFile("pas un fichier ordinaire : " + name);
+}
 
 }  // namespace
 
@@ -31,13 +34,13 @@ AppendFile::AppendFile(const std::wstring& path) {
         // tells the refusal apart from a name that cannot be opened at all.
         struct stat named {};
         if (::lstat(name.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) refuse(name);
-        throw Failure(std::strerror(error));
+        throw Failure(systemErrorText(error));
     }
     struct stat opened {};
     if (::fstat(descriptor, &opened) != 0) {
         const int error = errno;
         ::close(descriptor);
-        throw Failure(std::strerror(error));
+        throw Failure(systemErrorText(error));
     }
     if (!S_ISREG(opened.st_mode)) {
         ::close(descriptor);
@@ -55,8 +58,8 @@ void AppendFile::append(std::string_view bytes) {
     do {
         written = ::write(static_cast<int>(m_handle), bytes.data(), bytes.size());
     } while (written < 0 && errno == EINTR);
-    if (written < 0) throw Failure(std::strerror(errno));
-    if (static_cast<std::size_t>(written) != bytes.size()) throw Failure("partial write");
+    if (written < 0) throw Failure(systemErrorText(errno));
+    if (static_cast<std::size_t>(written) != bytes.size()) throw Failure("\u00E9criture incompl\u00E8te");
 }
 
 std::string_view systemLineEnd() { return "\n"; }

@@ -24,6 +24,7 @@
 #include "platform/failure.h"
 #include "platform/path_mapping.h"
 #include "platform/posix/descriptor.h"
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 
 namespace setup {
@@ -52,7 +53,7 @@ std::set<FileId> identitiesOf(const std::vector<std::wstring>& paths) {
         if (::stat(mapped.c_str(), &st) == 0) {
             ids.emplace(st.st_dev, st.st_ino);
         } else if (errno != ENOENT && errno != ENOTDIR) {
-            throw Failure("cannot examine " + mapped + ": " + std::strerror(errno));
+            throw Failure("impossible d'examiner " + mapped + " : " + systemErrorText(errno));
         }
     }
     return ids;
@@ -131,7 +132,9 @@ class ProcessFileHolderFinder final : public FileHolderFinder {
         const std::set<FileId> wanted = identitiesOf(paths);
         if (wanted.empty()) return {};
         const Directory processes(::opendir("/proc"));
-        if (!processes) throw Failure(std::string("cannot list the processes: ") + std::strerror(errno));
+        if (!processes)
+            throw Failure(std::string("impossible d'\u00E9num\u00E9rer les processus : ") +
+                          systemErrorText(errno));
         const pid_t self = ::getpid();
         std::vector<FileHolder> holders;
         while (const dirent* entry = ::readdir(processes.get())) {

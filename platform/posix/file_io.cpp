@@ -15,6 +15,7 @@
 #include "platform/failure.h"
 #include "platform/posix/descriptor.h"
 #include "platform/posix/io_loops.h"
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 
 namespace setup {
@@ -24,21 +25,21 @@ namespace {
 namespace fs = std::filesystem;
 
 [[noreturn]] void fail(const std::string& what, const fs::path& path, int error) {
-    throw Failure(what + " " + path.string() + ": " + std::strerror(error));
+    throw Failure(what + " " + path.string() + " : " + systemErrorText(error));
 }
 
 /// Opens `path` for reading only when it is a regular file; a FIFO or device never blocks the open.
 int openRegularForReading(const fs::path& path, struct stat& st) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) fail("cannot open", path, errno);
+    if (fd < 0) fail("impossible d'ouvrir", path, errno);
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
         ::close(fd);
-        fail("cannot examine", path, error);
+        fail("impossible d'examiner", path, error);
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        fail("not a regular file:", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        fail("pas un fichier ordinaire :", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
@@ -50,22 +51,23 @@ void replaceThroughTemporary(const fs::path& path, mode_t mode, const std::funct
     const fs::path directory = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::error_code error;
     fs::create_directories(directory, error);
-    if (error) fail("cannot create the folder", directory, error.value());
+    if (error) fail("impossible de cr\u00E9er le dossier", directory, error.value());
 
     // One name per process: one left by a stopped process of the same number is its own, and goes.
     const fs::path temporaryPath = directory / toUtf8(replacementTemporaryName(currentProcessId()));
-    if (::unlink(temporaryPath.c_str()) != 0 && errno != ENOENT) fail("cannot remove", temporaryPath, errno);
+    if (::unlink(temporaryPath.c_str()) != 0 && errno != ENOENT)
+        fail("impossible de retirer", temporaryPath, errno);
     const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) fail("cannot create a temporary file in", directory, errno);
+    if (fd < 0) fail("impossible de cr\u00E9er un fichier temporaire dans", directory, errno);
     Descriptor temporary(fd);
     try {
         fill(fd);
-        if (::fchmod(fd, mode) != 0) fail("cannot set the mode of", temporaryPath, errno);
-        if (::fsync(fd) != 0) fail("cannot flush", temporaryPath, errno);
+        if (::fchmod(fd, mode) != 0) fail("impossible de fixer les droits de", temporaryPath, errno);
+        if (::fsync(fd) != 0) fail("impossible d'\u00E9crire sur le disque", temporaryPath, errno);
         if (const int closeError = temporary.release(); closeError != 0) {
-            fail("cannot close", temporaryPath, closeError);
+            fail("impossible de fermer", temporaryPath, closeError);
         }
-        if (::rename(temporaryPath.c_str(), path.c_str()) != 0) fail("cannot replace", path, errno);
+        if (::rename(temporaryPath.c_str(), path.c_str()) != 0) fail("impossible de remplacer", path, errno);
     } catch (...) {
         ::unlink(temporaryPath.c_str());
         throw;
@@ -111,7 +113,7 @@ std::optional<std::string> readFileIfPresent(const fs::path& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
         if (errno == ENOENT) return std::nullopt;
-        fail("cannot examine", path, errno);
+        fail("impossible d'examiner", path, errno);
     }
     return readWholeFile(path);
 }
@@ -139,11 +141,11 @@ void removeFile(const fs::path& path) {
     const fs::path& mapped = path;
     struct stat st {};
     if (::lstat(mapped.c_str(), &st) != 0) {
-        throw Failure("cannot delete " + mapped.string() + ": " + std::strerror(errno));
+        throw Failure("impossible de supprimer " + mapped.string() + " : " + systemErrorText(errno));
     }
-    if (S_ISDIR(st.st_mode)) throw Failure("will not delete the folder " + mapped.string());
+    if (S_ISDIR(st.st_mode)) throw Failure("refus de supprimer le dossier " + mapped.string());
     if (::unlink(mapped.c_str()) != 0) {
-        throw Failure("cannot delete " + mapped.string() + ": " + std::strerror(errno));
+        throw Failure("impossible de supprimer " + mapped.string() + " : " + systemErrorText(errno));
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/failure.h"
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 
 namespace setup {
@@ -21,13 +22,13 @@ bool isExistingFolder(const std::filesystem::path& path) {
 void openAndClose(const std::filesystem::path& path) {
     // Non-blocking, so that a FIFO without a writer is answered at once instead of holding the program.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) throw Failure("cannot open " + path.string() + ": " + std::strerror(errno));
+    if (fd < 0) throw Failure("impossible d'ouvrir " + path.string() + " : " + systemErrorText(errno));
     struct stat st {};
     const bool examined = ::fstat(fd, &st) == 0;
     const int error = errno;
     ::close(fd);
-    if (!examined) throw Failure("cannot examine " + path.string() + ": " + std::strerror(error));
-    if (!S_ISREG(st.st_mode)) throw Failure("not a regular file: " + path.string());
+    if (!examined) throw Failure("impossible d'examiner " + path.string() + " : " + systemErrorText(error));
+    if (!S_ISREG(st.st_mode)) throw Failure("pas un fichier ordinaire : " + path.string());
 }
 
 NodeKind kindNoFollow(const std::filesystem::path& path) {

@@ -22,6 +22,7 @@
 #include "platform/path_mapping.h"
 #include "platform/posix/descriptor.h"
 #include "platform/posix/io_loops.h"
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 
 namespace setup {
@@ -33,7 +34,7 @@ namespace {
 constexpr std::size_t kMostOpenFolders = 512;
 
 [[noreturn]] void fail(const std::string& what, const std::string& path, int error) {
-    throw Failure(what + " " + path + ": " + std::strerror(error));
+    throw Failure(what + " " + path + " : " + systemErrorText(error));
 }
 
 /// A program path as the file system's text: "/" between components, repeated separators collapsed, no
@@ -92,7 +93,7 @@ std::uint64_t copyContent(int in, int out, const std::string& source, const std:
             errno == EBADF) {
             break;
         }
-        fail("cannot copy " + source + " to", destination, errno);
+        fail("impossible de copier " + source + " vers", destination, errno);
     }
     constexpr std::size_t kBuffer = std::size_t{1} << 20;
     const std::unique_ptr<char[]> buffer(new char[kBuffer]);
@@ -108,11 +109,13 @@ std::uint64_t copyContent(int in, int out, const std::string& source, const std:
 int openRegularAt(int folder, const std::string& name, const std::string& shown, struct stat& st) {
     const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        fail(errno == ELOOP ? "a link stands where a file was expected:" : "cannot open", shown, errno);
+        fail(errno == ELOOP ? "un lien se trouve l\u00E0 o\u00F9 un fichier \u00E9tait attendu :"
+                            : "impossible d'ouvrir",
+             shown, errno);
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         const int error = errno;
         ::close(fd);
-        fail("not a regular file:", shown, S_ISDIR(st.st_mode) ? EISDIR : error ? error : EINVAL);
+        fail("pas un fichier ordinaire :", shown, S_ISDIR(st.st_mode) ? EISDIR : error ? error : EINVAL);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
@@ -204,7 +207,7 @@ struct HeldFolderFiles::Folders {
             if (part != "..") {
                 kept.push_back(std::move(part));
             } else if (kept.empty()) {
-                throw Failure("a path that climbs out of the folder it lies in: " + best->shown);
+                throw Failure("un chemin qui sort du dossier o\u00F9 il se trouve : " + best->shown);
             } else {
                 kept.pop_back();
             }
@@ -215,7 +218,8 @@ struct HeldFolderFiles::Folders {
 
     Place heldPlace(const std::wstring& path) const {
         std::optional<Place> found = place(path);
-        if (!found) throw Failure(literal(path) + " is not inside a folder the run holds");
+        if (!found)
+            throw Failure(literal(path) + " n'est dans aucun dossier que l'ex\u00E9cution tient ouvert");
         return *found;
     }
 
@@ -244,13 +248,14 @@ struct HeldFolderFiles::Folders {
     /// The folder that holds the last component of `place`; throws Failure naming why it cannot be
     /// reached.
     int parentOf(const Place& place) {
-        if (place.parts.empty()) throw Failure("a held folder itself is no file: " + place.shown);
+        if (place.parts.empty())
+            throw Failure("un dossier tenu ouvert n'est pas un fichier : " + place.shown);
         const int fd = folder(place, place.parts.size() - 1);
         if (fd < 0) {
             const int error = errno;
             fail(error == ELOOP || error == ENOTDIR || error == EXDEV
                      ? "a link or file stands where a folder was on the way to"
-                     : "cannot open the folder of",
+                     : "impossible d'ouvrir le dossier de",
                  place.shown, error);
         }
         return fd;
@@ -328,10 +333,10 @@ struct HeldFolderFiles::Folders {
         constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
         int fd = ::openat(parent, name.c_str(), kFlags, 0600);
         if (fd < 0 && errno == EEXIST) {
-            if (::unlinkat(parent, name.c_str(), 0) != 0) fail("cannot remove", place.shown, errno);
+            if (::unlinkat(parent, name.c_str(), 0) != 0) fail("impossible de retirer", place.shown, errno);
             fd = ::openat(parent, name.c_str(), kFlags, 0600);
         }
-        if (fd < 0) fail("cannot create", place.shown, errno);
+        if (fd < 0) fail("impossible de cr\u00E9er", place.shown, errno);
         noteName(place, true);
         return fd;
     }
@@ -348,7 +353,7 @@ void HeldFolderFiles::holdFolder(const std::wstring& folder) {
         if (std::find(root.keys.begin(), root.keys.end(), spelled) != root.keys.end()) return;
     }
     const int fd = ::open(spelled.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) fail("cannot open the folder", spelled, errno);
+    if (fd < 0) fail("impossible d'ouvrir le dossier", spelled, errno);
     Folders::Root root{fd, spelled, {given, spelled}};
     char real[PATH_MAX];
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
@@ -446,11 +451,11 @@ std::uint64_t HeldFolderFiles::copyFile(const std::wstring& source, const std::w
         // Only a privileged user may give a file away; anyone else keeps the file as their own.
         if (replacing && ::fchown(out.get(), installedStat.st_uid, installedStat.st_gid) != 0 &&
             errno != EPERM)
-            fail("cannot set the owner of", place.shown, errno);
+            fail("impossible de fixer le propri\u00E9taire de", place.shown, errno);
         const mode_t mode = replacing ? installedStat.st_mode & 07777 : sourceStat.st_mode & 0777;
-        if (::fchmod(out.get(), mode) != 0) fail("cannot set the mode of", place.shown, errno);
+        if (::fchmod(out.get(), mode) != 0) fail("impossible de fixer les droits de", place.shown, errno);
         if (const int closeError = out.release(); closeError != 0)
-            fail("cannot close", place.shown, closeError);
+            fail("impossible de fermer", place.shown, closeError);
         return copied;
     } catch (...) {
         ::unlinkat(m_folders->parentOf(place), place.parts.back().c_str(), 0);
@@ -466,9 +471,9 @@ void HeldFolderFiles::writeFile(const std::wstring& path, const std::string& byt
     try {
         writeAll(out.get(), bytes.data(), bytes.size(), place.shown);
         if (::fchmod(out.get(), 0666 & ~currentUmask()) != 0)
-            fail("cannot set the mode of", place.shown, errno);
+            fail("impossible de fixer les droits de", place.shown, errno);
         if (const int closeError = out.release(); closeError != 0)
-            fail("cannot close", place.shown, closeError);
+            fail("impossible de fermer", place.shown, closeError);
     } catch (...) {
         ::unlinkat(m_folders->parentOf(place), place.parts.back().c_str(), 0);
         m_folders->noteName(place, false);
@@ -485,25 +490,25 @@ std::optional<std::string> HeldFolderFiles::readFile(const std::wstring& path, s
     struct stat st {};
     if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) return std::nullopt;
-        fail("cannot examine", shown, errno);
+        fail("impossible d'examiner", shown, errno);
     }
     Descriptor fd(openRegularAt(folder, name, shown, st));
     if (static_cast<std::uint64_t>(st.st_size) > limit)
-        throw Failure("more than " + std::to_string(limit) + " bytes in " + shown);
+        throw Failure("plus de " + std::to_string(limit) + " octets dans " + shown);
     // Read to the end all the same, up to the bound, in case the file grows meanwhile.
     std::string bytes(static_cast<std::size_t>(st.st_size) + 1, '\0');
     std::size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
             if (bytes.size() > limit)
-                throw Failure("more than " + std::to_string(limit) + " bytes in " + shown);
+                throw Failure("plus de " + std::to_string(limit) + " octets dans " + shown);
             bytes.resize(std::min(bytes.size() * 2, limit + 1));
         }
         const std::size_t count = readSome(fd.get(), bytes.data() + filled, bytes.size() - filled, shown);
         if (count == 0) break;
         filled += count;
     }
-    if (filled > limit) throw Failure("more than " + std::to_string(limit) + " bytes in " + shown);
+    if (filled > limit) throw Failure("plus de " + std::to_string(limit) + " octets dans " + shown);
     bytes.resize(filled);
     return bytes;
 }
@@ -517,9 +522,12 @@ void HeldFolderFiles::flushFiles(const std::vector<std::wstring>& paths) {
     std::set<dev_t> flushed;
     for (const int folder : folders) {
         struct stat st {};
-        if (::fstat(folder, &st) != 0) fail("cannot examine a folder of", "the update", errno);
+        if (::fstat(folder, &st) != 0)
+            fail("impossible d'examiner un dossier de", "la mise \u00E0 jour", errno);
         if (!flushed.insert(st.st_dev).second) continue;
-        if (::syncfs(folder) != 0) fail("cannot flush the file system of", "the update", errno);
+        if (::syncfs(folder) != 0)
+            fail("impossible d'\u00E9crire sur le disque le syst\u00E8me de fichiers de",
+                 "la mise \u00E0 jour", errno);
     }
 }
 
@@ -528,8 +536,8 @@ void HeldFolderFiles::flushFolders(const std::vector<std::wstring>& folders) {
     for (const std::wstring& path : folders) {
         const Folders::Place place = m_folders->heldPlace(path);
         const int fd = m_folders->folder(place, place.parts.size());
-        if (fd < 0) fail("cannot open the folder", place.shown, errno);
-        if (::fsync(fd) != 0) fail("cannot flush the folder", place.shown, errno);
+        if (fd < 0) fail("impossible d'ouvrir le dossier", place.shown, errno);
+        if (::fsync(fd) != 0) fail("impossible d'\u00E9crire sur le disque le dossier", place.shown, errno);
     }
 }
 
@@ -538,11 +546,11 @@ void HeldFolderFiles::rename(const std::wstring& from, const std::wstring& to) {
     const Folders::Place source = m_folders->heldPlace(from);
     const Folders::Place target = m_folders->heldPlace(to);
     if (source.root != target.root)
-        throw Failure("cannot rename " + source.shown + " out of its held folder");
+        throw Failure("impossible de renommer " + source.shown + " hors de son dossier tenu ouvert");
     const int sourceFolder = m_folders->parentOf(source);
     const int targetFolder = m_folders->parentOf(target);
     if (::renameat(sourceFolder, source.parts.back().c_str(), targetFolder, target.parts.back().c_str()) != 0)
-        fail("cannot rename " + source.shown + " to", target.shown, errno);
+        fail("impossible de renommer " + source.shown + " vers", target.shown, errno);
     m_folders->forgetBelow(source);
     m_folders->noteName(source, false);
     m_folders->noteName(target, true);
@@ -557,10 +565,10 @@ void HeldFolderFiles::createFolder(const std::wstring& path) {
         m_folders->noteName(place, true);
         return;
     }
-    if (errno != EEXIST) fail("cannot create the folder", place.shown, errno);
+    if (errno != EEXIST) fail("impossible de cr\u00E9er le dossier", place.shown, errno);
     struct stat st {};
     if (::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode))
-        fail("something other than a folder stands at", place.shown, EEXIST);
+        fail("autre chose qu'un dossier se trouve en", place.shown, EEXIST);
 }
 
 void HeldFolderFiles::removeFolder(const std::wstring& path) {
@@ -569,7 +577,7 @@ void HeldFolderFiles::removeFolder(const std::wstring& path) {
     const int parent = m_folders->parentOf(place);
     m_folders->forgetBelow(place);
     if (::unlinkat(parent, place.parts.back().c_str(), AT_REMOVEDIR) != 0)
-        fail("cannot remove the folder", place.shown, errno);
+        fail("impossible de supprimer le dossier", place.shown, errno);
     m_folders->noteName(place, false);
 }
 
@@ -579,7 +587,8 @@ void HeldFolderFiles::removeFile(const std::wstring& path) {
     const int parent = m_folders->parentOf(place);
     // Without AT_REMOVEDIR the system never removes a folder, and removes a link itself.
     if (::unlinkat(parent, place.parts.back().c_str(), 0) != 0)
-        fail(errno == EISDIR ? "will not delete the folder" : "cannot delete", place.shown, errno);
+        fail(errno == EISDIR ? "refus de supprimer le dossier" : "impossible de supprimer", place.shown,
+             errno);
     m_folders->noteName(place, false);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/failure.h"
+#include "platform/system_error_text.h"
 
 namespace setup {
 
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 constexpr int kMaxAttempts = 100;
 
 [[noreturn]] void fail(const std::string& what, const fs::path& path, int error) {
-    throw Failure(what + " " + path.string() + ": " + std::strerror(error));
+    throw Failure(what + " " + path.string() + " : " + systemErrorText(error));
 }
 
 [[noreturn]] void refuse(const fs::path& path) {
@@ -70,13 +71,13 @@ std::unique_ptr<InstallationLock> takeInstallationLock(const fs::path& folder) {
             // there tells a foreign file apart from a folder where none can be made.
             struct stat named {};
             if (::lstat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) refuse(path);
-            fail("cannot open the installation lock", path, error);
+            fail("impossible d'ouvrir le verrou de l'installation", path, error);
         }
         struct stat held {};
         if (::fstat(fd, &held) != 0) {
             const int error = errno;
             ::close(fd);
-            fail("cannot examine the installation lock", path, error);
+            fail("impossible d'examiner le verrou de l'installation", path, error);
         }
         if (!S_ISREG(held.st_mode)) {
             ::close(fd);
@@ -90,14 +91,14 @@ std::unique_ptr<InstallationLock> takeInstallationLock(const fs::path& folder) {
             const int error = errno;
             ::close(fd);
             if (error == EWOULDBLOCK) return nullptr;
-            fail("cannot lock", path, error);
+            fail("impossible de verrouiller", path, error);
         }
         struct stat named {};
         if (::lstat(path.c_str(), &named) == 0 && sameFile(named, held))
             return std::make_unique<FlockInstallationLock>(fd, path);
         ::close(fd);
     }
-    throw Failure("the installation lock " + path.string() + " keeps being replaced");
+    throw Failure("le verrou de l'installation " + path.string() + " ne cesse d'\u00EAtre remplac\u00E9");
 }
 
 }  // namespace setup

@@ -8,13 +8,14 @@
 #include <fstream>
 
 #include "platform/failure.h"
+#include "platform/system_error_text.h"
 
 namespace setup {
 
 namespace {
 
 [[noreturn]] void fail(const std::string& what, const std::string& shown, int error) {
-    throw Failure(what + " " + shown + ": " + std::strerror(error));
+    throw Failure(what + " " + shown + " : " + systemErrorText(error));
 }
 
 }  // namespace
@@ -23,7 +24,7 @@ std::size_t readSome(int fd, char* data, std::size_t size, const std::string& sh
     for (;;) {
         const ssize_t count = ::read(fd, data, size);
         if (count >= 0) return static_cast<std::size_t>(count);
-        if (errno != EINTR) fail("cannot read", shown, errno);
+        if (errno != EINTR) fail("impossible de lire", shown, errno);
     }
 }
 
@@ -32,7 +33,7 @@ void writeAll(int fd, const char* data, std::size_t size, const std::string& sho
         const ssize_t count = ::write(fd, data, size);
         if (count < 0) {
             if (errno == EINTR) continue;
-            fail("cannot write", shown, errno);
+            fail("impossible d'\u00E9crire", shown, errno);
         }
         data += count;
         size -= static_cast<std::size_t>(count);

@@ -98,13 +98,13 @@ fs::path windowsDirectory() {
         account != nullptr && account->pw_dir != nullptr && *account->pw_dir != '\0') {
         return fs::path(account->pw_dir) / ".config";
     }
-    throw Failure("neither WINDIR, XDG_CONFIG_HOME nor HOME is set");
+    throw Failure("ni WINDIR, ni XDG_CONFIG_HOME, ni HOME n'est d\u00E9fini");
 }
 
 std::wstring executableDirectory() {
     std::error_code error;
     const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (error) throw Failure("cannot find the running program: " + error.message());
+    if (error) throw Failure("impossible de trouver le programme en cours : " + error.message());
     fs::path directory = executable.parent_path();
     if (directory.empty()) directory = "/";
     return programPath(directory);

@@ -20,7 +20,7 @@ std::array<wchar_t, 256> buildTable() {
         const char byte = static_cast<char>(b);
         wchar_t wide = 0;
         if (::MultiByteToWideChar(kWindows1252, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) != 1) {
-            if (b < 0x80) throw Failure("the Windows-1252 code page is not available");
+            if (b < 0x80) throw Failure("la page de code Windows-1252 est indisponible");
             wide = kReplacement;
         }
         const bool undefined = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 #include "platform/win32/system_path.h"
 
@@ -15,7 +16,7 @@ namespace {
 constexpr DWORD kNotRegular = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
 
 [[noreturn]] void refuse(const std::wstring& path) {
-    throw NotARegularFile("not a regular file: " + toUtf8(path));
+    throw NotARegularFile("pas un fichier ordinaire : " + toUtf8(path));
 }
 
 /// A reserved name ("NUL", "CON"...) or a "\\.\" path leads to a device rather than to a file.
@@ -42,7 +43,7 @@ AppendFile::AppendFile(const std::wstring& path) {
         // A folder is not opened at all (access denied): what stands at the name tells it apart.
         const DWORD attributes = ::GetFileAttributesW(name.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotRegular) != 0) refuse(path);
-        throw Failure("Windows error " + std::to_string(error));
+        throw Failure(systemErrorText(error));
     }
     // A pipe or a device (CON, a named pipe) is no disk file, and has no file information to ask for.
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
@@ -53,7 +54,7 @@ AppendFile::AppendFile(const std::wstring& path) {
     if (!::GetFileInformationByHandle(handle, &info)) {
         const DWORD error = ::GetLastError();
         ::CloseHandle(handle);
-        throw Failure("Windows error " + std::to_string(error));
+        throw Failure(systemErrorText(error));
     }
     if ((info.dwFileAttributes & kNotRegular) != 0) {
         ::CloseHandle(handle);
@@ -73,13 +74,13 @@ void AppendFile::append(std::string_view bytes) {
     place.Offset = 0xFFFFFFFE;
     place.OffsetHigh = 0x7FFFFFFF;
     if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &place))
-        throw Failure("Windows error " + std::to_string(::GetLastError()));
+        throw Failure(systemErrorText(::GetLastError()));
     DWORD written = 0;
     const bool wrote = ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     const DWORD error = ::GetLastError();
     ::UnlockFileEx(handle, 0, 1, 0, &place);
-    if (!wrote) throw Failure("Windows error " + std::to_string(error));
-    if (written != bytes.size()) throw Failure("partial write");
+    if (!wrote) throw Failure(systemErrorText(error));
+    if (written != bytes.size()) throw Failure("\u00E9criture incompl\u00E8te");
 }
 
 std::string_view systemLineEnd() { return "\r\n"; }

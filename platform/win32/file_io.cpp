@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 #include "platform/win32/system_path.h"
 
@@ -16,7 +17,7 @@ namespace setup {
 namespace {
 
 [[noreturn]] void fail(const std::string& what, const SystemPath& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
+    throw Failure(what + " " + toUtf8(path) + " : " + systemErrorText(error));
 }
 
 /// Closes a file handle when it goes out of scope.
@@ -57,11 +58,11 @@ void createDirectories(const std::wstring& directory, const SystemPath& shown) {
     const DWORD attributes = ::GetFileAttributesW(directory.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) return;
-        fail("not a folder:", shown, ERROR_DIRECTORY);
+        fail("pas un dossier :", shown, ERROR_DIRECTORY);
     }
     createDirectories(parentOf(directory), shown);
     if (!::CreateDirectoryW(directory.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        fail("cannot create the folder", shown, ::GetLastError());
+        fail("impossible de cr\u00E9er le dossier", shown, ::GetLastError());
 }
 
 /// Opens `path` for reading only when it is a regular file on a disk.
@@ -69,14 +70,14 @@ HANDLE openRegularForReading(const SystemPath& path) {
     // Others may go on reading the file, none may write it while it is read.
     HANDLE handle = ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) fail("cannot open", path, ::GetLastError());
+    if (handle == INVALID_HANDLE_VALUE) fail("impossible d'ouvrir", path, ::GetLastError());
     BY_HANDLE_FILE_INFORMATION info{};
     const bool regular = ::GetFileType(handle) == FILE_TYPE_DISK &&
                          ::GetFileInformationByHandle(handle, &info) &&
                          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     if (!regular) {
         ::CloseHandle(handle);
-        fail("not a regular file:", path, ERROR_INVALID_FUNCTION);
+        fail("pas un fichier ordinaire :", path, ERROR_INVALID_FUNCTION);
     }
     return handle;
 }
@@ -84,7 +85,7 @@ HANDLE openRegularForReading(const SystemPath& path) {
 /// Reads up to `size` bytes; 0 at the end of the file.
 std::size_t readSome(HANDLE handle, char* data, DWORD size, const SystemPath& path) {
     DWORD count = 0;
-    if (!::ReadFile(handle, data, size, &count, nullptr)) fail("cannot read", path, ::GetLastError());
+    if (!::ReadFile(handle, data, size, &count, nullptr)) fail("impossible de lire", path, ::GetLastError());
     return count;
 }
 
@@ -92,7 +93,8 @@ void writeAll(HANDLE handle, const char* data, std::size_t size, const SystemPat
     while (size > 0) {
         const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         DWORD count = 0;
-        if (!::WriteFile(handle, data, chunk, &count, nullptr)) fail("cannot write", path, ::GetLastError());
+        if (!::WriteFile(handle, data, chunk, &count, nullptr))
+            fail("impossible d'\u00E9crire", path, ::GetLastError());
         data += count;
         size -= count;
     }
@@ -106,7 +108,8 @@ HANDLE createTemporary(const std::wstring& directory, std::wstring& temporary, c
     ::DeleteFileW(temporary.c_str());
     HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) fail("cannot create a temporary file in", shown, ::GetLastError());
+    if (handle == INVALID_HANDLE_VALUE)
+        fail("impossible de cr\u00E9er un fichier temporaire dans", shown, ::GetLastError());
     return handle;
 }
 
@@ -128,20 +131,21 @@ void replaceThroughTemporary(const SystemPath& path, DWORD attributes,
     // that runs the program, and no temporary file is written for nothing.
     if (const DWORD existing = ::GetFileAttributesW(target.c_str());
         existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
-        fail("cannot replace the read-only file", path, ERROR_ACCESS_DENIED);
+        fail("impossible de remplacer le fichier en lecture seule", path, ERROR_ACCESS_DENIED);
     }
 
     std::wstring temporary;
     Handle file(createTemporary(directory, temporary, parentFolder(path)));
     try {
         fill(file.get());
-        if (!::FlushFileBuffers(file.get())) fail("cannot flush the copy of", path, ::GetLastError());
-        if (!file.release()) fail("cannot close the copy of", path, ::GetLastError());
+        if (!::FlushFileBuffers(file.get()))
+            fail("impossible d'\u00E9crire sur le disque la copie de", path, ::GetLastError());
+        if (!file.release()) fail("impossible de fermer la copie de", path, ::GetLastError());
         if (attributes != FILE_ATTRIBUTE_NORMAL && !::SetFileAttributesW(temporary.c_str(), attributes))
-            fail("cannot set the attributes of the copy of", path, ::GetLastError());
+            fail("impossible de fixer les attributs de la copie de", path, ::GetLastError());
         if (!::MoveFileExW(temporary.c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            fail("cannot replace", path, ::GetLastError());
+            fail("impossible de remplacer", path, ::GetLastError());
     } catch (...) {
         if (file.get() != INVALID_HANDLE_VALUE) file.release();
         removeTemporary(temporary);
@@ -173,7 +177,7 @@ std::optional<std::string> readFileIfPresent(const SystemPath& path) {
     if (::GetFileAttributesW(systemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (isMissing(error)) return std::nullopt;
-        fail("cannot examine", path, error);
+        fail("impossible d'examiner", path, error);
     }
     return readWholeFile(path);
 }
@@ -206,9 +210,9 @@ bool existsNoFollow(const SystemPath& path) {
 void removeFile(const SystemPath& path) {
     const std::wstring target = systemPath(path);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) fail("cannot delete", path, ::GetLastError());
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure("will not delete the folder " + toUtf8(path));
-    if (!::DeleteFileW(target.c_str())) fail("cannot delete", path, ::GetLastError());
+    if (attributes == INVALID_FILE_ATTRIBUTES) fail("impossible de supprimer", path, ::GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure("refus de supprimer le dossier " + toUtf8(path));
+    if (!::DeleteFileW(target.c_str())) fail("impossible de supprimer", path, ::GetLastError());
 }
 
 void removeFileEvenReadOnly(const SystemPath& path) {
@@ -218,13 +222,13 @@ void removeFileEvenReadOnly(const SystemPath& path) {
         removeFile(path);
         return;
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure("will not delete the folder " + toUtf8(path));
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure("refus de supprimer le dossier " + toUtf8(path));
     if (!::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
-        fail("cannot delete", path, ::GetLastError());
+        fail("impossible de supprimer", path, ::GetLastError());
     if (!::DeleteFileW(target.c_str())) {
         const DWORD error = ::GetLastError();
         ::SetFileAttributesW(target.c_str(), attributes);
-        fail("cannot delete", path, error);
+        fail("impossible de supprimer", path, error);
     }
 }
 

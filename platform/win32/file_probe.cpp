@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/failure.h"
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 #include "platform/win32/system_path.h"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 [[noreturn]] void fail(const std::string& what, const SystemPath& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
+    throw Failure(what + " " + toUtf8(path) + " : " + systemErrorText(error));
 }
 
 }  // namespace
@@ -46,15 +47,15 @@ void openAndClose(const SystemPath& path) {
     // Nothing is read, so others may go on using the file as they please while it is asked after.
     const HANDLE handle = ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) fail("cannot open", path, ::GetLastError());
+    if (handle == INVALID_HANDLE_VALUE) fail("impossible d'ouvrir", path, ::GetLastError());
     BY_HANDLE_FILE_INFORMATION info{};
     const bool disk = ::GetFileType(handle) == FILE_TYPE_DISK;
     const bool examined = disk && ::GetFileInformationByHandle(handle, &info);
     const DWORD error = ::GetLastError();
     ::CloseHandle(handle);
-    if (disk && !examined) fail("cannot examine", path, error);
+    if (disk && !examined) fail("impossible d'examiner", path, error);
     if (!disk || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        throw Failure("not a regular file: " + toUtf8(path));
+        throw Failure("pas un fichier ordinaire : " + toUtf8(path));
 }
 
 NodeKind kindNoFollow(const SystemPath& path) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/path_mapping.h"
+#include "platform/system_error_text.h"
 #include "platform/win32/system_path.h"
 #include "platform/win32/system_text.h"
 
@@ -24,10 +25,10 @@ std::optional<std::wstring> finalPath(const std::wstring& path) {
         // A name Windows cannot hold ("a|b") names nothing, as a missing one does.
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_INVALID_NAME &&
             error != ERROR_DIRECTORY)
-            throw Failure("cannot open a part of the path: Windows error " + std::to_string(error));
+            throw Failure("impossible d'ouvrir une partie du chemin : " + systemErrorText(error));
         // A link whose target is gone exists all the same: where it would lead cannot be told.
         if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            throw Failure("a link leads nowhere");
+            throw Failure("un lien ne m\u00E8ne nulle part");
         return std::nullopt;
     }
     try {

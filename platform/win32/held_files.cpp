@@ -17,6 +17,7 @@
 
 #include "platform/failure.h"
 #include "platform/file_probe.h"
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 #include "platform/win32/system_path.h"
 
@@ -57,15 +58,16 @@ bool isMissing(NTSTATUS status) {
 }
 
 [[noreturn]] void fail(const std::string& what, const std::wstring& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
+    throw Failure(what + " " + toUtf8(path) + " : " + systemErrorText(error));
 }
 
 [[noreturn]] void failOutside(const std::string& what, const std::wstring& path) {
-    throw Failure(what + " " + toUtf8(path) + ": the path is not inside a folder the run holds");
+    throw Failure(what + " " + toUtf8(path) +
+                  " : le chemin n'est dans aucun dossier que l'ex\u00E9cution tient ouvert");
 }
 
 [[noreturn]] void failLink(const std::string& what, const std::wstring& path, const char* where) {
-    throw Failure(what + " " + toUtf8(path) + ": a link stands where " + where + " was");
+    throw Failure(what + " " + toUtf8(path) + " : un lien se trouve l\u00E0 o\u00F9 se trouvait " + where);
 }
 
 /// A function of a system DLL the process has loaded, looked up by name: the program links against no
@@ -90,7 +92,7 @@ const NativeCalls& native() {
         systemFunction<decltype(&::NtSetInformationFile)>(L"ntdll.dll", "NtSetInformationFile"),
         systemFunction<decltype(&::RtlNtStatusToDosError)>(L"ntdll.dll", "RtlNtStatusToDosError")};
     if (calls.createFile == nullptr || calls.setInformationFile == nullptr || calls.statusToError == nullptr)
-        throw Failure("the system lacks the native file calls the run works with");
+        throw Failure("le syst\u00E8me n'a pas les appels de fichiers natifs dont l'ex\u00E9cution a besoin");
     return calls;
 }
 
@@ -368,11 +370,11 @@ bool markForDeletion(HANDLE handle) {
 void deleteOpened(const OpenEntry& opened, const std::wstring& shown) {
     const bool readOnly = (opened.attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly && !setAttributes(opened.handle.get(), opened.attributes & ~FILE_ATTRIBUTE_READONLY))
-        fail("cannot delete", shown, ::GetLastError());
+        fail("impossible de supprimer", shown, ::GetLastError());
     if (!markForDeletion(opened.handle.get())) {
         const DWORD error = ::GetLastError();
         if (readOnly) setAttributes(opened.handle.get(), opened.attributes);
-        fail("cannot delete", shown, error);
+        fail("impossible de supprimer", shown, error);
     }
 }
 
@@ -382,10 +384,10 @@ void clearPlace(HANDLE folder, const std::wstring& name, const std::wstring& sho
     OpenEntry there;
     const NTSTATUS status = openEntry(folder, name, kOpenForDeletion, there);
     if (isMissing(status)) return;
-    if (!succeeded(status)) failStatus("cannot replace", shown, status);
-    if (there.entry == Entry::Folder) fail("cannot replace the folder", shown, ERROR_DIRECTORY);
-    if (there.entry == Entry::Redirected) failLink("cannot replace", shown, "a file");
-    if (there.entry == Entry::Other) fail("cannot replace", shown, ERROR_INVALID_FUNCTION);
+    if (!succeeded(status)) failStatus("impossible de remplacer", shown, status);
+    if (there.entry == Entry::Folder) fail("impossible de remplacer le dossier", shown, ERROR_DIRECTORY);
+    if (there.entry == Entry::Redirected) failLink("impossible de remplacer", shown, "un fichier");
+    if (there.entry == Entry::Other) fail("impossible de remplacer", shown, ERROR_INVALID_FUNCTION);
     deleteOpened(there, shown);
     there.handle.close();
 }
@@ -399,7 +401,7 @@ Handle createFresh(HANDLE folder, const std::wstring& name, const std::wstring& 
         clearPlace(folder, name, shown);
         status = openRelative(folder, name, kCreateFile, created);
     }
-    if (!succeeded(status)) failStatus("cannot create", shown, status);
+    if (!succeeded(status)) failStatus("impossible de cr\u00E9er", shown, status);
     return created;
 }
 
@@ -414,7 +416,8 @@ void writeAll(HANDLE handle, const char* data, std::size_t size, const std::wstr
     while (size > 0) {
         const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         DWORD count = 0;
-        if (!::WriteFile(handle, data, chunk, &count, nullptr)) fail("cannot write", shown, ::GetLastError());
+        if (!::WriteFile(handle, data, chunk, &count, nullptr))
+            fail("impossible d'\u00E9crire", shown, ::GetLastError());
         data += count;
         size -= count;
     }
@@ -423,7 +426,7 @@ void writeAll(HANDLE handle, const char* data, std::size_t size, const std::wstr
 /// Reads up to `size` bytes; 0 at the end of the file.
 std::size_t readSome(HANDLE handle, char* data, DWORD size, const std::wstring& shown) {
     DWORD count = 0;
-    if (!::ReadFile(handle, data, size, &count, nullptr)) fail("cannot read", shown, ::GetLastError());
+    if (!::ReadFile(handle, data, size, &count, nullptr)) fail("impossible de lire", shown, ::GetLastError());
     return count;
 }
 
@@ -441,14 +444,15 @@ std::uint64_t copyContent(HANDLE in, HANDLE out, const std::wstring& source,
 }
 
 [[noreturn]] void failTooLarge(const std::wstring& path, std::size_t limit) {
-    throw Failure("cannot read " + toUtf8(path) + ": it is larger than " + std::to_string(limit) + " bytes");
+    throw Failure("impossible de lire " + toUtf8(path) + " : il d\u00E9passe " + std::to_string(limit) +
+                  " octets");
 }
 
 /// The whole content of the open file, which may hold no more than `limit` bytes: its size is asked
 /// first, and a file that grows meanwhile is stopped at the limit.
 std::string readWithin(HANDLE handle, std::size_t limit, const std::wstring& shown) {
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(handle, &size)) fail("cannot examine", shown, ::GetLastError());
+    if (!::GetFileSizeEx(handle, &size)) fail("impossible d'examiner", shown, ::GetLastError());
     if (static_cast<std::uint64_t>(size.QuadPart) > limit) failTooLarge(shown, limit);
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(size.QuadPart));
@@ -470,11 +474,11 @@ std::wstring storedName(HANDLE handle, const std::wstring& given) {
 Handle openRegularByPath(const std::wstring& path) {
     Handle file(::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.isOpen()) fail("cannot open", path, ::GetLastError());
+    if (!file.isOpen()) fail("impossible d'ouvrir", path, ::GetLastError());
     const DWORD attributes = attributesOf(file.get());
     if (::GetFileType(file.get()) != FILE_TYPE_DISK || attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        fail("not a regular file:", path, ERROR_INVALID_FUNCTION);
+        fail("pas un fichier ordinaire :", path, ERROR_INVALID_FUNCTION);
     }
     return file;
 }
@@ -484,7 +488,7 @@ std::optional<std::string> readByPath(const std::wstring& path, std::size_t limi
     if (::GetFileAttributesW(systemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
-        fail("cannot examine", path, error);
+        fail("impossible d'examiner", path, error);
     }
     const Handle file = openRegularByPath(path);
     return readWithin(file.get(), limit, path);
@@ -565,10 +569,10 @@ Handle openForFlush(HANDLE folder, const std::wstring& name, const std::wstring&
             giveBackAttributes(folder, name, *attributes);
         }
     }
-    if (!succeeded(status)) failStatus("cannot open", shown, status);
+    if (!succeeded(status)) failStatus("impossible d'ouvrir", shown, status);
     if (file.entry == Entry::Redirected || file.entry == Entry::Link)
-        failLink("cannot flush", shown, "a file");
-    if (file.entry != Entry::File) fail("not a regular file:", shown, ERROR_INVALID_FUNCTION);
+        failLink("impossible d'\u00E9crire sur le disque", shown, "un fichier");
+    if (file.entry != Entry::File) fail("pas un fichier ordinaire :", shown, ERROR_INVALID_FUNCTION);
     return std::move(file.handle);
 }
 
@@ -641,10 +645,10 @@ struct HeldFolderFiles::Folders {
             if (part == L".") continue;
             if (part != L"..") {
                 if (!isPlainName(part))
-                    place.flaw = "Windows reads a name in it otherwise (a device, a stream, trailing dots)";
+                    place.flaw = "Windows y lirait un autre nom (un p\u00E9riph\u00E9rique, un flux, des points \u00E0 la fin)";
                 kept.push_back(std::move(part));
             } else if (kept.empty()) {
-                place.flaw = "it climbs out of the folder it lies in";
+                place.flaw = "il sort du dossier o\u00F9 il se trouve";
             } else {
                 kept.pop_back();
             }
@@ -662,7 +666,7 @@ struct HeldFolderFiles::Folders {
     }
 
     static void requirePlain(const Place& place, const std::string& what) {
-        if (place.flaw != nullptr) throw Failure(what + " " + toUtf8(place.shown()) + ": " + place.flaw);
+        if (place.flaw != nullptr) throw Failure(what + " " + toUtf8(place.shown()) + " : " + place.flaw);
     }
 
     /// Walks down the first `count` folders of `place`, each opened from its parent's handle with links
@@ -699,18 +703,19 @@ struct HeldFolderFiles::Folders {
             case Reach::Reached:
                 return reached.folder;
             case Reach::Link:
-                failLink("cannot go through", shown, "a folder");
+                failLink("impossible de passer par", shown, "un dossier");
             case Reach::NotFolder:
-                fail("not a folder:", shown, ERROR_DIRECTORY);
+                fail("pas un dossier :", shown, ERROR_DIRECTORY);
             default:
-                fail("cannot open the folder", shown, reached.error);
+                fail("impossible d'ouvrir le dossier", shown, reached.error);
         }
     }
 
     /// The folder that holds the last component of `place`, which must have one.
     HANDLE parentOf(const Place& place, const std::string& what) {
         if (place.parts.empty())
-            throw Failure(what + " " + toUtf8(place.shown()) + ": it is a folder the run holds");
+            throw Failure(what + " " + toUtf8(place.shown()) +
+                          " : c'est un dossier que l'ex\u00E9cution tient ouvert");
         return folderAt(place, place.parts.size() - 1);
     }
 
@@ -748,10 +753,10 @@ struct HeldFolderFiles::Folders {
     void hold(const std::wstring& folder) {
         Handle handle(::CreateFileW(systemPath(folder).c_str(), kFolderAccess | SYNCHRONIZE, kShareAll,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (!handle.isOpen()) fail("cannot hold the folder", folder, ::GetLastError());
+        if (!handle.isOpen()) fail("impossible de tenir ouvert le dossier", folder, ::GetLastError());
         const DWORD attributes = attributesOf(handle.get());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            fail("not a folder:", folder, ERROR_DIRECTORY);
+            fail("pas un dossier :", folder, ERROR_DIRECTORY);
         const std::wstring given = normalized(folder);
         const std::wstring real = normalized(finalPathOf(handle.get()));
         for (const auto& root : roots) {
@@ -795,17 +800,17 @@ struct HeldFolderFiles::Folders {
 
     /// Removes the file `path`, a read-only one too unless `readOnlyKept`.
     void remove(const std::wstring& path, bool readOnlyKept) {
-        const Place place = changePlace(path, "cannot delete");
-        const HANDLE folder = parentOf(place, "cannot delete");
+        const Place place = changePlace(path, "impossible de supprimer");
+        const HANDLE folder = parentOf(place, "impossible de supprimer");
         OpenEntry file;
         const NTSTATUS status = openEntry(folder, place.leaf(), kOpenForDeletion, file);
-        if (!succeeded(status)) failStatus("cannot delete", path, status);
-        if (file.entry == Entry::Folder) throw Failure("will not delete the folder " + toUtf8(path));
-        if (file.entry == Entry::Redirected) failLink("cannot delete", path, "a file");
-        if (file.entry == Entry::Other) fail("cannot delete", path, ERROR_INVALID_FUNCTION);
+        if (!succeeded(status)) failStatus("impossible de supprimer", path, status);
+        if (file.entry == Entry::Folder) throw Failure("refus de supprimer le dossier " + toUtf8(path));
+        if (file.entry == Entry::Redirected) failLink("impossible de supprimer", path, "un fichier");
+        if (file.entry == Entry::Other) fail("impossible de supprimer", path, ERROR_INVALID_FUNCTION);
         // The system's own deletion refuses a read-only file; the program's own files go all the same.
         if (readOnlyKept && (file.attributes & FILE_ATTRIBUTE_READONLY) != 0)
-            fail("cannot delete", path, ERROR_ACCESS_DENIED);
+            fail("impossible de supprimer", path, ERROR_ACCESS_DENIED);
         deleteOpened(file, path);
     }
 };
@@ -854,7 +859,7 @@ std::wstring HeldFolderFiles::spell(const std::wstring& path) {
     m_folders->bound();
     const std::optional<Place> place = m_folders->locate(path);
     if (!place) return spelledAsStored(path);
-    Folders::requirePlain(*place, "cannot spell");
+    Folders::requirePlain(*place, "impossible de retrouver l'orthographe de");
     std::wstring spelled = place->prefix;
     HANDLE folder = place->root->handle.get();
     bool looking = true;
@@ -885,20 +890,20 @@ bool HeldFolderFiles::nameFits(const std::wstring& name) { return nameFitsSystem
 
 std::uint64_t HeldFolderFiles::copyFile(const std::wstring& source, const std::wstring& installed,
                                         const std::wstring& staged) {
-    const Place target = m_folders->changePlace(staged, "cannot stage a copy at");
-    const HANDLE folder = m_folders->parentOf(target, "cannot stage a copy at");
+    const Place target = m_folders->changePlace(staged, "impossible de placer une copie provisoire en");
+    const HANDLE folder = m_folders->parentOf(target, "impossible de placer une copie provisoire en");
     Handle in;
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
     if (const std::optional<Place> from = m_folders->locate(source)) {
-        Folders::requirePlain(*from, "cannot copy");
+        Folders::requirePlain(*from, "impossible de copier");
         OpenEntry entry;
         const HANDLE folder =
-            m_folders->parentOf(*from, "cannot copy");  // first: it refuses a path with no name
+            m_folders->parentOf(*from, "impossible de copier");  // first: it refuses a path with no name
         const NTSTATUS status = openEntry(folder, from->leaf(), kOpenForReading, entry);
-        if (!succeeded(status)) failStatus("cannot open", source, status);
+        if (!succeeded(status)) failStatus("impossible d'ouvrir", source, status);
         if (entry.entry == Entry::Redirected || entry.entry == Entry::Link)
-            failLink("cannot copy", source, "a file");
-        if (entry.entry != Entry::File) fail("not a regular file:", source, ERROR_INVALID_FUNCTION);
+            failLink("impossible de copier", source, "un fichier");
+        if (entry.entry != Entry::File) fail("pas un fichier ordinaire :", source, ERROR_INVALID_FUNCTION);
         in = std::move(entry.handle);
         attributes = entry.attributes;
     } else {
@@ -913,18 +918,18 @@ std::uint64_t HeldFolderFiles::copyFile(const std::wstring& source, const std::w
     try {
         copied = copyContent(in.get(), out.get(), source, staged);
         if (attributes != FILE_ATTRIBUTE_NORMAL && !setAttributes(out.get(), attributes))
-            fail("cannot set the attributes of", staged, ::GetLastError());
+            fail("impossible de fixer les attributs de", staged, ::GetLastError());
     } catch (...) {
         discardCreated(folder, target.leaf(), out);
         throw;
     }
-    if (!out.close()) fail("cannot close", staged, ::GetLastError());
+    if (!out.close()) fail("impossible de fermer", staged, ::GetLastError());
     return copied;
 }
 
 void HeldFolderFiles::writeFile(const std::wstring& path, const std::string& bytes) {
-    const Place place = m_folders->changePlace(path, "cannot write");
-    const HANDLE folder = m_folders->parentOf(place, "cannot write");
+    const Place place = m_folders->changePlace(path, "impossible d'\u00E9crire");
+    const HANDLE folder = m_folders->parentOf(place, "impossible d'\u00E9crire");
     Handle out = createFresh(folder, place.leaf(), path);
     try {
         writeAll(out.get(), bytes.data(), bytes.size(), path);
@@ -932,40 +937,41 @@ void HeldFolderFiles::writeFile(const std::wstring& path, const std::string& byt
         discardCreated(folder, place.leaf(), out);
         throw;
     }
-    if (!out.close()) fail("cannot close", path, ::GetLastError());
+    if (!out.close()) fail("impossible de fermer", path, ::GetLastError());
 }
 
 std::optional<std::string> HeldFolderFiles::readFile(const std::wstring& path, std::size_t limit) {
     m_folders->bound();
     const std::optional<Place> place = m_folders->locate(path);
     if (!place) return readByPath(path, limit);
-    Folders::requirePlain(*place, "cannot read");
-    if (place->parts.empty()) fail("not a regular file:", path, ERROR_DIRECTORY);
+    Folders::requirePlain(*place, "impossible de lire");
+    if (place->parts.empty()) fail("pas un fichier ordinaire :", path, ERROR_DIRECTORY);
     const FolderReach reached = m_folders->reach(*place, place->parts.size() - 1);
     if (reached.outcome == Reach::Missing || reached.outcome == Reach::NotFolder) return std::nullopt;
     const HANDLE folder = m_folders->folderAt(*place, place->parts.size() - 1);
     OpenEntry entry;
     const NTSTATUS status = openEntry(folder, place->leaf(), kOpenForReading, entry);
     if (isMissing(status)) return std::nullopt;
-    if (!succeeded(status)) failStatus("cannot open", path, status);
+    if (!succeeded(status)) failStatus("impossible d'ouvrir", path, status);
     if (entry.entry == Entry::Redirected || entry.entry == Entry::Link)
-        failLink("cannot read", path, "a file");
-    if (entry.entry != Entry::File) fail("not a regular file:", path, ERROR_INVALID_FUNCTION);
+        failLink("impossible de lire", path, "un fichier");
+    if (entry.entry != Entry::File) fail("pas un fichier ordinaire :", path, ERROR_INVALID_FUNCTION);
     return readWithin(entry.handle.get(), limit, path);
 }
 
 void HeldFolderFiles::flushFiles(const std::vector<std::wstring>& paths) {
     for (const std::wstring& path : paths) {
-        const Place place = m_folders->changePlace(path, "cannot flush");
-        const HANDLE folder = m_folders->parentOf(place, "cannot flush");
+        const Place place = m_folders->changePlace(path, "impossible d'\u00E9crire sur le disque");
+        const HANDLE folder = m_folders->parentOf(place, "impossible d'\u00E9crire sur le disque");
         const Handle file = openForFlush(folder, place.leaf(), path);
-        if (!::FlushFileBuffers(file.get())) fail("cannot flush", path, ::GetLastError());
+        if (!::FlushFileBuffers(file.get()))
+            fail("impossible d'\u00E9crire sur le disque", path, ::GetLastError());
     }
 }
 
 void HeldFolderFiles::flushFolders(const std::vector<std::wstring>& folders) {
     for (const std::wstring& path : folders) {
-        const Place place = m_folders->changePlace(path, "cannot flush the folder");
+        const Place place = m_folders->changePlace(path, "impossible d'\u00E9crire sur le disque le dossier");
         const HANDLE folder = m_folders->folderAt(place, place.parts.size());
         // NTFS writes a folder's entries back when its handle is flushed; a file system or a user that
         // refuses the open or the flush wrote them through already.
@@ -976,30 +982,31 @@ void HeldFolderFiles::flushFolders(const std::vector<std::wstring>& folders) {
 }
 
 void HeldFolderFiles::rename(const std::wstring& from, const std::wstring& to) {
-    const Place source = m_folders->changePlace(from, "cannot rename");
-    const Place target = m_folders->changePlace(to, "cannot rename " + toUtf8(from) + " to");
+    const Place source = m_folders->changePlace(from, "impossible de renommer");
+    const Place target = m_folders->changePlace(to, "impossible de renommer " + toUtf8(from) + " to");
     if (source.root != target.root)
-        throw Failure("cannot rename " + toUtf8(from) + " out of its held folder");
+        throw Failure("impossible de renommer " + toUtf8(from) + " hors de son dossier tenu ouvert");
     // A folder renamed, or renamed over, goes with every handle kept below it: NTFS refuses to rename a
     // folder with open handles below it, and its path would lead to another folder afterwards.
     m_folders->forget(*source.root, source.key(source.parts.size()));
     m_folders->forget(*target.root, target.key(target.parts.size()));
-    const HANDLE sourceFolder = m_folders->parentOf(source, "cannot rename");
-    const HANDLE targetFolder = m_folders->parentOf(target, "cannot rename " + toUtf8(from) + " to");
-    if (!isInPlace(targetFolder)) failLink("cannot rename " + toUtf8(from) + " to", to, "a folder");
+    const HANDLE sourceFolder = m_folders->parentOf(source, "impossible de renommer");
+    const HANDLE targetFolder = m_folders->parentOf(target, "impossible de renommer " + toUtf8(from) + " to");
+    if (!isInPlace(targetFolder))
+        failLink("impossible de renommer " + toUtf8(from) + " vers", to, "un dossier");
 
     OpenEntry moved;
     const NTSTATUS status = openEntry(sourceFolder, source.leaf(), kOpenForDeletion, moved);
-    if (!succeeded(status)) failStatus("cannot rename " + toUtf8(from) + " to", to, status);
-    if (moved.entry == Entry::Redirected) failLink("cannot rename", from, "a file");
+    if (!succeeded(status)) failStatus("impossible de renommer " + toUtf8(from) + " vers", to, status);
+    if (moved.entry == Entry::Redirected) failLink("impossible de renommer", from, "un fichier");
     NTSTATUS renamed = renameOpened(moved.handle.get(), targetFolder, target.leaf());
     if (renamed == kStatusAccessDenied)
         renamed = renameOverReadOnly(moved.handle.get(), targetFolder, target.leaf());
-    if (!succeeded(renamed)) failStatus("cannot rename " + toUtf8(from) + " to", to, renamed);
+    if (!succeeded(renamed)) failStatus("impossible de renommer " + toUtf8(from) + " vers", to, renamed);
 }
 
 void HeldFolderFiles::createFolder(const std::wstring& path) {
-    const Place place = m_folders->changePlace(path, "cannot create the folder");
+    const Place place = m_folders->changePlace(path, "impossible de cr\u00E9er le dossier");
     if (place.parts.empty()) return;
     const HANDLE parent = m_folders->folderAt(place, place.parts.size() - 1);
     Handle created;
@@ -1008,23 +1015,25 @@ void HeldFolderFiles::createFolder(const std::wstring& path) {
         m_folders->keep(*place.root, place.key(place.parts.size()), std::move(created));
         return;
     }
-    if (status != kStatusNameCollision) failStatus("cannot create the folder", path, status);
+    if (status != kStatusNameCollision) failStatus("impossible de cr\u00E9er le dossier", path, status);
     const FolderReach there = m_folders->reach(place, place.parts.size());
-    if (there.outcome == Reach::Link) failLink("cannot create the folder", path, "a folder");
-    if (there.outcome != Reach::Reached) fail("cannot create the folder", path, ERROR_ALREADY_EXISTS);
+    if (there.outcome == Reach::Link) failLink("impossible de cr\u00E9er le dossier", path, "un dossier");
+    if (there.outcome != Reach::Reached)
+        fail("impossible de cr\u00E9er le dossier", path, ERROR_ALREADY_EXISTS);
 }
 
 void HeldFolderFiles::removeFolder(const std::wstring& path) {
-    const Place place = m_folders->changePlace(path, "cannot remove the folder");
-    const HANDLE parent = m_folders->parentOf(place, "cannot remove the folder");
+    const Place place = m_folders->changePlace(path, "impossible de supprimer le dossier");
+    const HANDLE parent = m_folders->parentOf(place, "impossible de supprimer le dossier");
     m_folders->forget(*place.root, place.key(place.parts.size()));
     OpenEntry folder;
     const NTSTATUS status =
         openEntry(parent, place.leaf(),
                   {DELETE | FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE}, folder);
-    if (!succeeded(status)) failStatus("cannot remove the folder", path, status);
-    if (folder.entry != Entry::Folder) failLink("cannot remove the folder", path, "a folder");
-    if (!markForDeletion(folder.handle.get())) fail("cannot remove the folder", path, ::GetLastError());
+    if (!succeeded(status)) failStatus("impossible de supprimer le dossier", path, status);
+    if (folder.entry != Entry::Folder) failLink("impossible de supprimer le dossier", path, "un dossier");
+    if (!markForDeletion(folder.handle.get()))
+        fail("impossible de supprimer le dossier", path, ::GetLastError());
 }
 
 void HeldFolderFiles::removeFile(const std::wstring& path) { m_folders->remove(path, false); }
@@ -1032,8 +1041,8 @@ void HeldFolderFiles::removeFile(const std::wstring& path) { m_folders->remove(p
 void HeldFolderFiles::removeShippedFile(const std::wstring& path) { m_folders->remove(path, true); }
 
 bool HeldFolderFiles::heldByAnotherProgram(const std::wstring& path) {
-    const Place place = m_folders->changePlace(path, "cannot tell who holds");
-    if (place.parts.empty()) fail("not a regular file:", path, ERROR_DIRECTORY);
+    const Place place = m_folders->changePlace(path, "impossible de savoir qui tient");
+    if (place.parts.empty()) fail("pas un fichier ordinaire :", path, ERROR_DIRECTORY);
     const FolderReach reached = m_folders->reach(place, place.parts.size() - 1);
     if (reached.outcome == Reach::Missing || reached.outcome == Reach::NotFolder) return false;
     const HANDLE folder = m_folders->folderAt(place, place.parts.size() - 1);
@@ -1041,8 +1050,8 @@ bool HeldFolderFiles::heldByAnotherProgram(const std::wstring& path) {
     const NTSTATUS status = openEntry(folder, place.leaf(), kOpenAsRenamer, file);
     if (status == kStatusSharingViolation) return true;
     if (isMissing(status)) return false;
-    if (!succeeded(status)) failStatus("cannot tell who holds", path, status);
-    if (file.entry == Entry::Redirected) failLink("cannot tell who holds", path, "a file");
+    if (!succeeded(status)) failStatus("impossible de savoir qui tient", path, status);
+    if (file.entry == Entry::Redirected) failLink("impossible de savoir qui tient", path, "un fichier");
     return false;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 #include "platform/win32/system_path.h"
 
@@ -12,7 +13,7 @@ namespace setup {
 namespace {
 
 [[noreturn]] void fail(const std::string& what, const SystemPath& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
+    throw Failure(what + " " + toUtf8(path) + " : " + systemErrorText(error));
 }
 
 /// What the program's lock file never is: a folder, or a link or junction opened as itself.
@@ -57,13 +58,13 @@ std::unique_ptr<InstallationLock> takeInstallationLock(const SystemPath& folder)
         // A folder is not opened at all (access denied): what stands at the name tells it apart.
         const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotRegular) != 0) refuse(path);
-        fail("cannot open the installation lock", path, error);
+        fail("impossible d'ouvrir le verrou de l'installation", path, error);
     }
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(handle, &info)) {
         const DWORD error = ::GetLastError();
         closeKeepingFile(handle);
-        fail("cannot examine the installation lock", path, error);
+        fail("impossible d'examiner le verrou de l'installation", path, error);
     }
     if (::GetFileType(handle) != FILE_TYPE_DISK || (info.dwFileAttributes & kNotRegular) != 0) {
         closeKeepingFile(handle);

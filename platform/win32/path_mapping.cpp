@@ -19,7 +19,7 @@ std::wstring executableDirectory() {
         return length >= size ? size : length;
     });
     const std::size_t separator = executable.find_last_of(L"\\/");
-    if (separator == std::wstring::npos) throw Failure("the running program's path has no folder");
+    if (separator == std::wstring::npos) throw Failure("le chemin du programme en cours n'a pas de dossier");
     std::wstring directory = executable.substr(0, separator);
     // The root of a drive keeps its backslash: "C:\".
     if (directory.size() == 2 && directory[1] == L':') directory += L'\\';

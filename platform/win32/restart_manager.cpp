@@ -24,7 +24,7 @@ constexpr int kMostListCalls = 8;
 constexpr UINT kSpareRoom = 4;
 
 [[noreturn]] void fail(const std::string& what, DWORD error) {
-    throw Failure(what + ": Restart Manager error " + std::to_string(error));
+    throw Failure(what + " : erreur " + std::to_string(error) + " du gestionnaire de red\u00E9marrage");
 }
 
 /// The calls of rstrtmgr.dll, found in the system's own folder at the first use: the program imports only
@@ -45,14 +45,15 @@ const RestartManager& restartManager() {
     static const RestartManager calls = [] {
         // Kept loaded for the rest of the process: the next question needs it again.
         const HMODULE module = ::LoadLibraryExW(L"rstrtmgr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (module == nullptr) fail("cannot load the Restart Manager", ::GetLastError());
+        if (module == nullptr)
+            fail("impossible de charger le gestionnaire de red\u00E9marrage", ::GetLastError());
         const RestartManager found{lookUp<decltype(&::RmStartSession)>(module, "RmStartSession"),
                                    lookUp<decltype(&::RmRegisterResources)>(module, "RmRegisterResources"),
                                    lookUp<decltype(&::RmGetList)>(module, "RmGetList"),
                                    lookUp<decltype(&::RmEndSession)>(module, "RmEndSession")};
         if (found.startSession == nullptr || found.registerResources == nullptr || found.getList == nullptr ||
             found.endSession == nullptr) {
-            fail("the Restart Manager lacks its calls", ERROR_PROC_NOT_FOUND);
+            fail("le gestionnaire de red\u00E9marrage n'a pas ses fonctions", ERROR_PROC_NOT_FOUND);
         }
         return found;
     }();
@@ -65,7 +66,7 @@ class Session {
     Session() {
         WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
         if (const DWORD error = restartManager().startSession(&m_handle, 0, key); error != ERROR_SUCCESS)
-            fail("cannot start a Restart Manager session", error);
+            fail("impossible d'ouvrir une session du gestionnaire de red\u00E9marrage", error);
     }
     ~Session() { restartManager().endSession(m_handle); }
     Session(const Session&) = delete;
@@ -101,10 +102,11 @@ std::vector<RM_PROCESS_INFO> affectedPrograms(const Session& session) {
             found.resize(std::min<std::size_t>(count, found.size()));
             return found;
         }
-        if (error != ERROR_MORE_DATA) fail("cannot list the programs that hold the files", error);
+        if (error != ERROR_MORE_DATA)
+            fail("impossible d'\u00E9num\u00E9rer les programmes qui tiennent les fichiers", error);
         found.resize(needed + kSpareRoom);
     }
-    fail("the list of the programs that hold the files never settles", ERROR_MORE_DATA);
+    fail("la liste des programmes qui tiennent les fichiers ne cesse de changer", ERROR_MORE_DATA);
 }
 
 class RestartManagerFinder final : public FileHolderFinder {
@@ -123,7 +125,7 @@ class RestartManagerFinder final : public FileHolderFinder {
                 restartManager().registerResources(session.handle(), static_cast<UINT>(pointers.size()),
                                                    pointers.data(), 0, nullptr, 0, nullptr);
             error != ERROR_SUCCESS) {
-            fail("cannot ask which programs hold the files", error);
+            fail("impossible de demander quels programmes tiennent les fichiers", error);
         }
         std::vector<FileHolder> holders;
         const DWORD self = ::GetCurrentProcessId();

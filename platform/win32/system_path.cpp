@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/failure.h"
+#include "platform/system_error_text.h"
 #include "platform/text_codec.h"
 
 namespace setup {
@@ -16,7 +17,7 @@ bool startsWith(const std::wstring& text, std::wstring_view start) {
 }
 
 [[noreturn]] void fail(const std::string& what, const std::wstring& path, DWORD error) {
-    throw Failure(what + " " + toUtf8(path) + ": Windows error " + std::to_string(error));
+    throw Failure(what + " " + toUtf8(path) + " : " + systemErrorText(error));
 }
 
 }  // namespace
@@ -27,7 +28,7 @@ std::wstring systemPath(const std::wstring& path) {
     for (;;) {
         const DWORD length =
             ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0) fail("cannot resolve", path, ::GetLastError());
+        if (length == 0) fail("impossible de r\u00E9soudre", path, ::GetLastError());
         if (length < full.size()) {
             full.resize(length);
             break;
@@ -36,7 +37,8 @@ std::wstring systemPath(const std::wstring& path) {
     }
     // A reserved name ("NUL", "CON", "COM1"...) stands for a device, never a file: writing there would
     // look like a successful copy while nothing is kept.
-    if (startsWith(full, L"\\\\.\\")) fail("names a device:", path, ERROR_BAD_PATHNAME);
+    if (startsWith(full, L"\\\\.\\"))
+        fail("d\u00E9signe un p\u00E9riph\u00E9rique :", path, ERROR_BAD_PATHNAME);
     if (startsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }

@@ -243,11 +243,11 @@ struct Unreachable {
 
 void PrintTo(const Unreachable& row, std::ostream* out) { *out << row.name; }
 
-const Unreachable kOutside{"Outside", L"outside", "is not inside a folder the run holds"};
+const Unreachable kOutside{"Outside", L"outside", "n'est dans aucun dossier que l'ex\u00E9cution tient ouvert"};
 const Unreachable kBelowHeld[] = {
-    {"BelowALink", L"installation\\dl", "a link stands where a folder was"},
-    {"ClimbingOutAsText", L"installation\\..\\outside", "climbs out"},
-    {"InADevice", L"installation\\con", "Windows reads a name in it otherwise"},
+    {"BelowALink", L"installation\\dl", "un lien se trouve l\u00E0 o\u00F9 se trouvait un dossier"},
+    {"ClimbingOutAsText", L"installation\\..\\outside", "sort du dossier"},
+    {"InADevice", L"installation\\con", "Windows y lirait un autre nom"},
 };
 
 /// Links below the installation: a file link and a folder link to the outside folder.
