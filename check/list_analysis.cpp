@@ -301,11 +301,6 @@ void findUnnamedFiles(ListAnalysis& analysis, const std::wstring& folder) {
 
 }  // namespace
 
-bool ListAnalysis::has(Severity severity) const {
-    return std::any_of(findings.begin(), findings.end(),
-                       [&](const Finding& finding) { return severityOf(finding.rule) == severity; });
-}
-
 ListAnalysis analyseList(const std::wstring& updateFolder) {
     ListAnalysis analysis;
     analysis.updateFolder = updateFolder;

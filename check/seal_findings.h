@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/list_analysis.h"
+#include "check/analysed_list.h"
 
 namespace setup::check {
 
