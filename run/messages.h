@@ -1,7 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "platform/file_holders.h"
 #include "run/box_message.h"
 #include "seal/seal_check.h"
 
@@ -45,6 +47,10 @@ BoxMessage missingFilesMessage();
 
 /// The message that tells the user which file of the update is damaged and that it must be fetched again.
 BoxMessage sealProblemMessage(const SealProblem& problem);
+
+/// The question asked while other programs hold files the update replaces: one line per program that
+/// holds them, or one per file in `held` where the system names none; Retry or Cancel.
+BoxMessage heldFilesMessage(const std::vector<FileHolder>& holders, const std::vector<std::wstring>& held);
 
 /// The message of the failure branch: the update did not complete.
 BoxMessage failureMessage();
