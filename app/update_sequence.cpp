@@ -13,9 +13,11 @@
 #include "registry/product_registry.h"
 #include "run/cleanup.h"
 #include "run/failure_exit.h"
+#include "run/files_in_use.h"
 #include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
+#include "run/stop_message.h"
 #include "run/update_list.h"
 #include "run/windows.h"
 #include "staging/staged_update.h"
@@ -70,8 +72,7 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
         state.exitStatus = ExitStatus::Refused;
         runtime.host().logEvent(L"Installation introuvable : le registre nomme le dossier \u00AB " +
                                 state.InstallDir + L" \u00BB, qui n'existe pas");
-        const BoxMessage message = notInstalledMessage();
-        runtime.host().messageBox(message.text, message.style, message.title);
+        showStopMessage(runtime.host(), notInstalledMessage());
         CleanupAndExit(session);
     }
     state.InstallDir = WithTrailingBackslash(state.InstallDir);
@@ -98,6 +99,8 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     runtime.host().processPendingMessages();
     // The progress window plans the update, stages its files and commits them with the versions.
     session.form2.showModal();
+    // Named while the old content still has its name; the finish removes it.
+    logProgramsHoldingOldContent(session);
     if (state.update) state.update->finish();
     runtime.host().logEvent(L"Mise \u00E0 jour termin\u00E9e : les fichiers et les versions sont en place");
     state.exitStatus = ExitStatus::Applied;

@@ -29,7 +29,10 @@ void takeInstallation(Session& session) {
         // else, as it found it.
         stopKeepingUpdate(session, foreignLockFileMessage());
     }
-    if (!locked) stopKeepingUpdate(session, installationLockedMessage());
+    if (!locked) {
+        runtime.host().installationBusy();
+        stopKeepingUpdate(session, installationLockedMessage());
+    }
     // From here on every change inside the installation is made through the folder opened now.
     runtime.files().holdFolder(state.InstallDir);
     runtime.host().logEvent(

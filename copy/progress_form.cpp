@@ -8,6 +8,7 @@
 
 #include "run/cleanup.h"
 #include "run/failure_exit.h"
+#include "run/files_in_use.h"
 #include "run/update_planning.h"
 #include "copy/progress_controls.h"
 #include "platform/failure.h"
@@ -99,6 +100,8 @@ void ProgressForm::copyEntries() {
     // No installed file has changed so far; the finished state is shown once the files and the versions
     // are in place for good.
     if (state.update && !state.update->final()) {
+        // A held file would fail a rename halfway through the commit: it is found before the first.
+        waitUntilReplacedFilesAreFree(m_session);
         runtime.host().logEvent(L"Validation : les fichiers copi\u00E9s prennent la place des anciens");
         state.update->commit();
     }

@@ -8,6 +8,7 @@
 #include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
+#include "run/stop_message.h"
 #include "run/update_list.h"
 
 namespace setup {
@@ -20,7 +21,7 @@ bool isBlank(const std::wstring& text) { return text.find_first_not_of(L" \t\n")
 /// Shows why a check refused the update and ends the run.
 [[noreturn]] void refuse(Session& session, const BoxMessage& message) {
     session.state.exitStatus = ExitStatus::Refused;
-    session.runtime.host().messageBox(message.text, message.style, message.title);
+    showStopMessage(session.runtime.host(), message);
     CleanupAndExit(session);
 }
 

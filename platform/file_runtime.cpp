@@ -21,6 +21,11 @@ std::string numberText(FileNumber number) { return "file number " + std::to_stri
 
 }  // namespace
 
+FileHolderFinder& FileRuntime::fileHolders() {
+    if (!m_holders) m_holders = systemFileHolderFinder();
+    return *m_holders;
+}
+
 FileNumber FileRuntime::freeFileNumber() {
     for (FileNumber number = kFirstFileNumber; number <= kLastFileNumber; ++number) {
         if (!m_open.contains(number)) return number;

@@ -25,6 +25,8 @@ class FileRuntime : public Runtime {
     void close(FileNumber number) override;
     bool folderExists(const std::wstring& path) override;
     FileServices& files() override { return m_files; }
+    /// The system's finder, set up at the first question.
+    FileHolderFinder& fileHolders() override;
     bool lockInstallation(const std::wstring& folder) override;
 
     /// Closes every open file number, lets every held folder go and gives up the installation's lock (its
@@ -45,6 +47,7 @@ class FileRuntime : public Runtime {
     /// Held from lockInstallation to the end of the program.
     std::unique_ptr<InstallationLock> m_installationLock;
     HeldFolderFiles m_files;
+    std::unique_ptr<FileHolderFinder> m_holders;
 };
 
 }  // namespace setup

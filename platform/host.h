@@ -14,8 +14,10 @@ inline constexpr int kExclamation = 48;       ///< exclamation icon, OK
 inline constexpr int kInformation = 64;       ///< information icon, OK
 inline constexpr int kQuestionOkCancel = 33;  ///< question icon, OK and Cancel
 inline constexpr int kQuestionYesNo = 36;     ///< question icon, Yes and No
+inline constexpr int kRetryCancel = 53;       ///< exclamation icon, Retry and Cancel
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
+inline constexpr int kRetry = 4;
 inline constexpr int kYes = 6;
 inline constexpr int kNo = 7;
 }  // namespace box
@@ -32,7 +34,7 @@ class Host {
 
     /// Directory of the running program, without a trailing separator except at the root.
     virtual std::wstring programDirectory();
-    /// Shows a modal message box and answers the button pressed (box::kOk, kCancel, kYes, kNo).
+    /// Shows a modal message box and answers the button pressed (box::kOk, kCancel, kRetry, kYes, kNo).
     virtual int messageBox(const std::wstring& text, int style, const std::wstring& title) = 0;
     /// Handles every window message already queued, then returns.
     virtual void processPendingMessages() = 0;
@@ -46,6 +48,18 @@ class Host {
     virtual void fileStaged(const std::wstring& source, const std::wstring& target, std::uint64_t bytes) {
         (void)source, (void)target, (void)bytes;
     }
+    /// Told the box that ends the run short (a refusal or a failure, already shown) and, for a failure,
+    /// its cause as the log gives it; a run nobody watches writes them where its caller reads them.
+    virtual void runStopped(const std::wstring& title, const std::wstring& text, const std::wstring& cause) {
+        (void)title, (void)text, (void)cause;
+    }
+    /// Told that another run holds the installation, so that this one ends without having started.
+    virtual void installationBusy() {}
+    /// How long a run nobody watches waits for files another program holds, in seconds; nullopt where a
+    /// person is there to be asked.
+    virtual std::optional<int> heldFilesWaitSeconds() { return std::nullopt; }
+    /// Lets one second pass while the run waits for held files, the windows kept alive meanwhile.
+    virtual void waitOneSecond();
 
   private:
     std::optional<std::wstring> m_programDirectory;

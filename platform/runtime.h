@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "platform/file_holders.h"
 #include "platform/file_services.h"
 #include "platform/host.h"
 #include "platform/list_files.h"
@@ -23,6 +24,8 @@ class Runtime : public ListFiles {
     virtual bool folderExists(const std::wstring& path) = 0;
     /// The file services every change of the run goes through, over the folders it holds.
     virtual FileServices& files() = 0;
+    /// Who holds the files another program keeps open, as the system tells it.
+    virtual FileHolderFinder& fileHolders() = 0;
 
     /// Takes the exclusive lock that keeps a second run off the installation `folder` until the program
     /// ends (the system releases it if the process dies). False when another process holds it. Throws

@@ -81,7 +81,9 @@ int main(int argc, char* argv[]) {
 
     setup::QtHost qtHost;
     if (!start) runWithWindows(qtHost, qtHost, false);
-    setup::UnattendedHost host(qtHost, start->options.mode, start->log.get(), nullptr, setup::writeStandardError);
+    setup::UnattendedHost host(qtHost, start->options.mode, start->log.get(), nullptr,
+                               setup::writeStandardError, start->options.heldFilesWait,
+                               start->options.exitCodes);
     host.logStart();
     runWithWindows(host, qtHost, start->options.mode == setup::RunMode::Passive);
 }

@@ -25,7 +25,7 @@ struct ButtonAnswer {
 
 constexpr ButtonAnswer kOkButton{QMessageBox::Ok, box::kOk};
 constexpr ButtonAnswer kCancelButton{QMessageBox::Cancel, box::kCancel};
-constexpr ButtonAnswer kRetryButton{QMessageBox::Retry, 4};
+constexpr ButtonAnswer kRetryButton{QMessageBox::Retry, box::kRetry};
 constexpr ButtonAnswer kYesButton{QMessageBox::Yes, box::kYes};
 constexpr ButtonAnswer kNoButton{QMessageBox::No, box::kNo};
 

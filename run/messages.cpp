@@ -133,6 +133,20 @@ std::wstring refusalReasonText(const PlanRefusal& refusal, std::optional<NodeKin
     return L"le dossier de mise \u00E0 jour et l'installation se contiennent l'un l'autre";
 }
 
+BoxMessage heldFilesMessage(const std::vector<FileHolder>& holders, const std::vector<std::wstring>& held) {
+    std::wstring lines;
+    for (const FileHolder& holder : holders)
+        lines += holder.program + L" (processus " + std::to_wstring(holder.processId) + L")\n";
+    if (holders.empty()) {
+        for (const std::wstring& file : held)
+            lines += guillemets(file) + L" est utilis\u00E9 par un autre programme.\n";
+    }
+    return {
+        L"Kelvane ne peut pas \u00EAtre mis \u00E0 jour tant que ces programmes utilisent ses fichiers :\n" +
+            lines + L"\nFermez-les, puis cliquez sur R\u00E9essayer.",
+        L"Fichiers en cours d'utilisation", box::kRetryCancel};
+}
+
 BoxMessage failureMessage() {
     return {
         L"La mise \u00E0 jour du logiciel Kelvane ne semble pas s'\u00EAtre d\u00E9roul\u00E9e normalement. "

@@ -2,7 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/file_holders.h"
 #include "platform/file_services.h"
 #include "run/box_message.h"
 #include "seal/seal_check.h"
@@ -53,6 +55,10 @@ BoxMessage sealProblemMessage(const SealProblem& problem);
 /// alike. `found`, what stands at the entry's place in the installation when it is known, tells a
 /// folder from a link.
 std::wstring refusalReasonText(const PlanRefusal& refusal, std::optional<NodeKind> found = std::nullopt);
+
+/// The question asked while other programs hold files the update replaces: one line per program that
+/// holds them, or one per file in `held` where the system names none; Retry or Cancel.
+BoxMessage heldFilesMessage(const std::vector<FileHolder>& holders, const std::vector<std::wstring>& held);
 
 /// The message of the failure branch: the update did not complete.
 BoxMessage failureMessage();

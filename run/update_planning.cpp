@@ -10,6 +10,7 @@
 #include "run/product_registry_values.h"
 #include "run/run_state.h"
 #include "run/session.h"
+#include "run/stop_message.h"
 #include "staging/staged_update.h"
 
 namespace setup {
@@ -17,7 +18,7 @@ namespace setup {
 [[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message) {
     session.state.exitStatus = ExitStatus::Failed;
     session.state.keepUpdateFolder = true;
-    session.runtime.host().messageBox(message.text, message.style, message.title);
+    showStopMessage(session.runtime.host(), message);
     CleanupAndExit(session);
 }
 

@@ -41,6 +41,8 @@ std::wstring answerName(int answer) {
             return L"OK";
         case box::kCancel:
             return L"Annuler";
+        case box::kRetry:
+            return L"R\u00E9essayer";
         case box::kYes:
             return L"Oui";
         case box::kNo:
@@ -50,17 +52,23 @@ std::wstring answerName(int answer) {
     }
 }
 
-bool isErrorBox(int style) { return (style & 0x70) == box::kCritical; }
-
 }  // namespace
 
 UnattendedHost::UnattendedHost(Host& inner, RunMode mode, RunLog* log, CopyProgress* progress,
-                               std::function<void(std::wstring_view)> toStandardError)
+                               std::function<void(std::wstring_view)> toStandardError, int heldFilesWait,
+                               ExitCodes exitCodes)
     : m_inner(inner),
       m_mode(mode),
       m_log(log),
       m_progress(progress),
-      m_toStandardError(std::move(toStandardError)) {}
+      m_toStandardError(std::move(toStandardError)),
+      m_heldFilesWait(heldFilesWait),
+      m_exitCodes(exitCodes) {}
+
+std::optional<int> UnattendedHost::heldFilesWaitSeconds() {
+    if (m_mode == RunMode::Interactive) return m_inner.heldFilesWaitSeconds();
+    return m_heldFilesWait;
+}
 
 void UnattendedHost::logStart() {
     logEvent(L"Setup " + programVersion() + L" : d\u00E9but de la mise \u00E0 jour, mode " +
@@ -101,16 +109,23 @@ int UnattendedHost::messageBox(const std::wstring& text, int style, const std::w
         logEvent(L"R\u00E9ponse : " + answerName(answer) + L" (donn\u00E9e par l'utilisateur)");
         return answer;
     }
-    if (isErrorBox(style)) m_toStandardError(title + L" \u2014 " + text + L"\n");
     const int answer = unattendedAnswer(m_mode, style);
     logEvent(L"R\u00E9ponse : " + answerName(answer) + L" (donn\u00E9e d'office, sans question)");
     return answer;
 }
 
+void UnattendedHost::runStopped(const std::wstring& title, const std::wstring& text,
+                                const std::wstring& cause) {
+    if (m_mode == RunMode::Interactive) return;
+    m_toStandardError(title + L" \u2014 " + text + (cause.empty() ? L"" : L" \u2014 \u00C9chec : " + cause) +
+                      L"\n");
+}
+
 void UnattendedHost::endProgram(int exitStatus) {
-    logEvent(L"Fin : code de sortie " + std::to_wstring(exitStatus) + L" (" + exitStatusMeaning(exitStatus) +
+    const int code = exitCodeFor(m_exitCodes, exitStatus, m_installationBusy);
+    logEvent(L"Fin : code de sortie " + std::to_wstring(code) + L" (" + exitStatusMeaning(exitStatus) +
              L") ; dur\u00E9e " + durationText(std::chrono::steady_clock::now() - m_started));
-    m_inner.endProgram(exitStatus);
+    m_inner.endProgram(code);
     // An inner host whose end of the program came back would let the run resume after its last step.
     std::terminate();
 }

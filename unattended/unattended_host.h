@@ -19,9 +19,11 @@ struct CopyProgress;
 class UnattendedHost final : public Host {
   public:
     /// `log` and `progress` may be null (no log asked for; no progress line). `toStandardError` takes
-    /// whole lines.
+    /// whole lines. `heldFilesWait` is how long, in seconds, the passive and quiet modes wait for files
+    /// another program holds; `exitCodes` the statuses the run ends with.
     UnattendedHost(Host& inner, RunMode mode, RunLog* log, CopyProgress* progress,
-                   std::function<void(std::wstring_view)> toStandardError);
+                   std::function<void(std::wstring_view)> toStandardError,
+                   int heldFilesWait = kDefaultHeldFilesWait, ExitCodes exitCodes = ExitCodes::Plain);
 
     /// Logs the start of the run: the program and its version, the mode and the update folder.
     void logStart();
@@ -36,11 +38,19 @@ class UnattendedHost final : public Host {
     void logEvent(const std::wstring& event) override;
     /// Logs the file and its bytes and counts them for the progress line.
     void fileStaged(const std::wstring& source, const std::wstring& target, std::uint64_t bytes) override;
-    /// Logs the box; shows it through the inner host in the interactive mode, else answers it itself,
-    /// writing an error box's title and text to standard error; logs the answer.
+    /// Logs the box; shows it through the inner host in the interactive mode, else answers it itself; logs
+    /// the answer.
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
+    /// Outside the interactive mode, writes "title — text" to standard error, and " — Échec : " with the
+    /// cause after it for a failure.
+    void runStopped(const std::wstring& title, const std::wstring& text, const std::wstring& cause) override;
     void processPendingMessages() override { m_inner.processPendingMessages(); }
-    /// Logs the exit status and the time the run took, then ends through the inner host.
+    /// The wait given, outside the interactive mode.
+    std::optional<int> heldFilesWaitSeconds() override;
+    void waitOneSecond() override { m_inner.waitOneSecond(); }
+    void installationBusy() override { m_installationBusy = true; }
+    /// Logs the exit status (`exitStatus` as the exit codes asked for make it) and the time the run took,
+    /// then ends through the inner host.
     [[noreturn]] void endProgram(int exitStatus) override;
 
   private:
@@ -49,6 +59,9 @@ class UnattendedHost final : public Host {
     RunLog* m_log;
     CopyProgress* m_progress;
     std::function<void(std::wstring_view)> m_toStandardError;
+    int m_heldFilesWait;
+    ExitCodes m_exitCodes;
+    bool m_installationBusy = false;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
 };
 

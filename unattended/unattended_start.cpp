@@ -18,16 +18,18 @@
 
 namespace setup {
 
-std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::wstring>& arguments) {
-    const ParsedOptions parsed = parseRunOptions(arguments);
+std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::wstring>& arguments,
+                                                        bool msiExitCodes) {
+    const ParsedOptions parsed = parseRunOptions(arguments, msiExitCodes);
     if (!parsed.options) {
-        writeStandardError(L"Setup : " + parsed.error + L"\n\n" + usageText());
+        writeStandardError(L"Setup : " + parsed.error + L"\n\n" + usageText(msiExitCodes));
         return kUsageExitStatus;
     }
     if (parsed.options->help) {
-        writeStandardOutput(usageText());
+        writeStandardOutput(usageText(msiExitCodes));
         return 0;
     }
+    const int failed = exitCodeFor(parsed.options->exitCodes, static_cast<int>(ExitStatus::Failed), false);
     UnattendedStart start{*parsed.options, nullptr};
     if (start.options.logPath) {
         try {
@@ -37,12 +39,12 @@ std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::w
                                L" \u00BB n'est pas un fichier ordinaire (lien, dossier, tube ou "
                                L"p\u00E9riph\u00E9rique) ; la mise \u00E0 jour n'a pas \u00E9t\u00E9 "
                                L"lanc\u00E9e.\n");
-            return 3;
+            return failed;
         } catch (const std::exception& failure) {
             writeStandardError(L"Setup : impossible d'ouvrir le journal \u00AB " + *start.options.logPath +
                                L" \u00BB (" + fromUtf8(failure.what()) +
                                L") ; la mise \u00E0 jour n'a pas \u00E9t\u00E9 lanc\u00E9e.\n");
-            return 3;
+            return failed;
         }
     }
     return start;
@@ -51,7 +53,8 @@ std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::w
 void runQuietly(UnattendedStart& start) {
     ConsoleHost console;
     CopyProgress progress;
-    UnattendedHost host(console, RunMode::Quiet, start.log.get(), &progress, writeStandardError);
+    UnattendedHost host(console, RunMode::Quiet, start.log.get(), &progress, writeStandardError,
+                        start.options.heldFilesWait, start.options.exitCodes);
     host.logStart();
     FileRuntime runtime(host);
     RunState state;

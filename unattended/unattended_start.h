@@ -21,7 +21,9 @@ struct UnattendedStart {
 /// once, having touched nothing: 0 after printing the usage for "/?"; 64 after printing the reason and the
 /// usage on standard error for an invalid command line; 3 after printing why on standard error when the
 /// log cannot be opened or is not a regular file (a link, even one leading nowhere, is never followed).
-std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::wstring>& arguments);
+/// `msiExitCodes` lets the command line ask for the Windows installer's codes (the Windows program).
+std::variant<int, UnattendedStart> prepareUnattendedRun(const std::vector<std::wstring>& arguments,
+                                                        bool msiExitCodes = false);
 
 /// The quiet run: the whole update with no window and no display, its boxes answered and its progress
 /// lines on standard output. Never returns.

@@ -60,7 +60,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // A command line the system cannot split is read as none.
     }
     if (!arguments.empty()) {
-        auto prepared = setup::prepareUnattendedRun(arguments);
+        // A Windows exit code holds the Windows installer's codes that deployment tools read.
+        auto prepared = setup::prepareUnattendedRun(arguments, true);
         if (const int* exitStatus = std::get_if<int>(&prepared)) return *exitStatus;
         start = std::move(std::get<setup::UnattendedStart>(prepared));
         // A quiet run creates no window at all.
@@ -70,7 +71,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     setup::MessageLoop loop;
     setup::Win32Host win32Host(loop);
     if (!start) runWithWindows(win32Host, loop, false);
-    setup::UnattendedHost host(win32Host, start->options.mode, start->log.get(), nullptr, setup::writeStandardError);
+    setup::UnattendedHost host(win32Host, start->options.mode, start->log.get(), nullptr,
+                               setup::writeStandardError, start->options.heldFilesWait,
+                               start->options.exitCodes);
     host.logStart();
     runWithWindows(host, loop, start->options.mode == setup::RunMode::Passive);
 }

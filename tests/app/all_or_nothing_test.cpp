@@ -27,6 +27,7 @@ TEST_P(Fault, LeavesTheInstallationAndTheRegistryAsTheyWere) {
     layOut(run, GetParam().list);
     GetParam().arrange(run);
     const InstallationState before = run.snapshot();
+    const std::vector<std::string> shipped = run.filesInUpdateFolder();
     InstallationState atFailureMessage;
     run.runtime.onMessage = [&](const ShownMessage& message) {
         if (message == kFailure) atFailureMessage = run.snapshot();
@@ -39,8 +40,14 @@ TEST_P(Fault, LeavesTheInstallationAndTheRegistryAsTheyWere) {
         EXPECT_EQ(run.runtime.messages.back(), kFailure);
         EXPECT_EQ(atFailureMessage, before) << "the user is told once everything is back";
     }
-    EXPECT_FALSE(fs::exists(run.updateFolder / "setup.lst")) << "the cleanup still runs";
+    // The failure box asks to start again, which needs the update; a cancel cleans it up.
+    if (GetParam().exitStatus == 3)
+        EXPECT_EQ(run.filesInUpdateFolder(), shipped);
+    else
+        EXPECT_FALSE(fs::exists(run.updateFolder / "setup.lst"));
 }
+
+void holdProgram(UpdateRun& run) { run.runtime.heldFiles = {fromUtf8(run.installation.string()) + L"\\kelvane.exe"}; }
 
 const FaultRow kFaults[] = {
     {"SourceMissing", [](UpdateRun& run) { fs::remove(run.updateFolder / "aide.txt"); }, 3},
@@ -67,6 +74,8 @@ const FaultRow kFaults[] = {
          run.runtime.atPendingPoint[3] = [&run] { run.form2.press(); };
      },
      1},
+    {"CancelWhileAFileIsHeld", [](UpdateRun& run) { holdProgram(run); run.runtime.answers = {box::kOk, box::kCancel}; }, 1},
+    {"FileStillHeldWhenTheWaitEnds", [](UpdateRun& run) { holdProgram(run); run.runtime.heldFilesWait = 2; }, 3},
 };
 
 INSTANTIATE_TEST_SUITE_P(AllOrNothing, Fault, ::testing::ValuesIn(kFaults),

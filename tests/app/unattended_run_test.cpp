@@ -10,7 +10,9 @@
 #include "app/update_sequence.h"
 #include "directives/list_directives.h"
 #include "platform/text_codec.h"
+#include "run/messages.h"
 #include "tests/app/update_run_fixture.h"
+#include "tests/support/lock_holder.h"
 #include "tests/support/runtime_in_host.h"
 #include "unattended/copy_progress.h"
 #include "unattended/quiet_windows.h"
@@ -28,10 +30,11 @@ const std::wstring kList =
 /// An UpdateRun driven the way a quiet (or passive, or logged interactive) run drives it.
 class UnattendedRunTest : public UpdateRunTest {
   protected:
-    int runAs(RunMode mode) {
+    int runAs(RunMode mode, int heldFilesWait = kDefaultHeldFilesWait, ExitCodes codes = ExitCodes::Plain) {
         RunLog log(fromUtf8((run.root / "setup.log").string()));
-        UnattendedHost host(run.runtime, mode, &log, &progress,
-                            [this](std::wstring_view line) { standardError += line; });
+        UnattendedHost host(
+            run.runtime, mode, &log, &progress, [this](std::wstring_view line) { standardError += line; },
+            heldFilesWait, codes);
         host.logStart();
         RuntimeInHost runtime(run.runtime, host);
         RunState state;
@@ -161,7 +164,8 @@ TEST_F(UnattendedRunTest, QuietFailureIsWrittenLoggedWithItsCauseAndPutBack) {
     run.runtime.failStageCopyAt = 2;
     const InstallationState before = run.snapshot();
     EXPECT_EQ(runAs(RunMode::Quiet), 3);
-    EXPECT_EQ(standardError, failure().title + L" \u2014 " + failure().text + L"\n");
+    EXPECT_EQ(standardError, failure().title + L" \u2014 " + failure().text +
+                                 L" \u2014 \u00C9chec : cannot copy: No space left on device\n");
     EXPECT_TRUE(logged(L"\u00C9chec : cannot copy: No space left on device"));
     EXPECT_EQ(logEvents().back().rfind("Fin : code de sortie 3 ", 0), 0u);
     EXPECT_EQ(run.snapshot(), before);
@@ -186,6 +190,13 @@ TEST_F(UnattendedRunTest, LoggedInteractiveRunRecordsThePersonsAnswer) {
     EXPECT_EQ(run.runtime.messages.size(), 2u);
     EXPECT_TRUE(logged(L"R\u00E9ponse : Annuler (donn\u00E9e par l'utilisateur)"));
     EXPECT_EQ(standardError, L"");
+}
+
+TEST_F(UnattendedRunTest, QuietRunOnAHeldInstallationWritesTheRefusal) {
+    run.writeList(kList);
+    LockHolder other(run.installation);
+    EXPECT_EQ(runAs(RunMode::Quiet, 60, ExitCodes::Msi), 1618) << "retried later by the tool";
+    EXPECT_EQ(standardError, installationLockedMessage().title + L" \u2014 " + installationLockedMessage().text + L"\n");
 }
 
 }  // namespace

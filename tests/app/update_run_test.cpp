@@ -180,7 +180,7 @@ TEST_F(UpdateRunTest, Warnings) {
         EXPECT_EQ(fresh.run(), row.exitStatus);
 
         EXPECT_EQ(fresh.runtime.messages, row.messages);
-        EXPECT_TRUE(fresh.filesInUpdateFolder().empty());
+        EXPECT_EQ(fresh.filesInUpdateFolder().empty(), row.exitStatus == 0);
     }
 }
 
@@ -271,8 +271,9 @@ TEST_F(UpdateRunTest, MissingSourceUndoesEarlierCopiesAndKeepsThePreviousTarget)
     EXPECT_EQ(installed(run, "absent.dll"), "previous");
     EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
     EXPECT_EQ(run.registryText().find("3.1"), std::string::npos);
-    EXPECT_EQ(run.filesInUpdateFolder(), std::vector<std::string>{"modules/calcul.dll"})
-        << "only what the list names is deleted";
+    EXPECT_EQ(run.filesInUpdateFolder(),
+              (std::vector<std::string>{"aide.txt", "kelvane.exe", "modules/calcul.dll", "setup.lst"}))
+        << "kept whole, to be started again";
     EXPECT_EQ(snapshotTree(run.installation).size(), 2u) << "no staged file left";
 }
 
@@ -450,7 +451,7 @@ TEST_F(UpdateRunTest, MalformedDirectivesTakeTheFailureBranch) {
         EXPECT_EQ(fresh.run(), 3);
 
         EXPECT_EQ(fresh.runtime.messages.back(), failure());
-        EXPECT_TRUE(fresh.filesInUpdateFolder().empty());
+        EXPECT_EQ(fresh.filesInUpdateFolder(), (std::vector<std::string>{"kelvane.exe", "setup.lst"}));
     }
 }
 
@@ -464,7 +465,7 @@ TEST_F(UpdateRunTest, MoreCountableEntriesThanSixteenBitsHold) {
     EXPECT_EQ(run.runtime.messages, (std::vector<ShownMessage>{confirmation(kDefaultTitle), failure()}));
     EXPECT_TRUE(run.runtime.copies.empty());
     EXPECT_EQ(installed(run, "kelvane.exe"), "old program");
-    EXPECT_FALSE(fs::exists(run.updateFolder / "setup.lst"));
+    EXPECT_TRUE(fs::exists(run.updateFolder / "setup.lst"));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the built program from a copy in a sample update folder on a virtual X display, answered with
 # the keyboard, and checks what it left behind: exit status, files, and the registry byte for byte.
-#   run_update.sh full|declined|damaged PROGRAM WORK_FOLDER [WINE_PREFIX]
-# "damaged" changes one byte of a sealed file after the sealing, as a bad download would.
+#   run_update.sh full|declined|damaged|held_retry|held_cancel PROGRAM WORK_FOLDER [WINE_PREFIX]
+# "damaged" changes one byte of a sealed file after the sealing, as a bad download would. "held_retry" and
+# "held_cancel" (Windows) run while a second program, $FILE_HOLDER, holds the installed program: the box
+# that names it is answered Retry once the holder has let go, or Cancel.
 # A Windows PROGRAM (setup.exe) runs under Wine in WINE_PREFIX (scripts/with-wine), with the registry in
 # the prefix's Windows directory for the run.
 set -euo pipefail
@@ -23,19 +25,38 @@ before=${before%.}
 
 answers=()
 [ "$scenario" = declined ] && answers=(ok cancel)
+[ "$scenario" = held_retry ] && answers=(ok ok "hold:$work/free")
+[ "$scenario" = held_cancel ] && answers=(ok ok cancel)
+rm -f "$work/free"
 
 status=0
 if [[ "$program" == *.exe ]]; then
     # Inside one Wine session: the registry goes into C:\windows for the run and comes back to be checked.
     "$top/scripts/with-wine" --prefix "$prefix" bash -c '
-        work=$1 top=$2
-        shift 2
+        work=$1 top=$2 scenario=$3
+        shift 3
         windows="$WINEPREFIX/drive_c/windows"
         mv "$work/windows/Tamreg.reg" "$windows/Tamreg.reg"
         status=0
-        "$top/scripts/drive-setup" "$work/update/setup.exe" "$work/shots" "$@" || status=$?
+        if [[ "$scenario" == held_* ]]; then
+            # The holder keeps the file open until it reads a line; its input stays open meanwhile.
+            rm -f "$work/release" && mkfifo "$work/release"
+            wine "$FILE_HOLDER" "Z:${work//\//\\}\\Kelvane\\kelvane.bin" < "$work/release" > "$work/holder" 2>/dev/null &
+            holder=$!
+            exec 7> "$work/release"
+            until grep -q held "$work/holder"; do sleep 0.1; done
+            "$top/scripts/drive-setup" "$work/update/setup.exe" "$work/shots" "$@" > "$work/drive.log" &
+            drive=$!
+            # Retry is pressed once the holder has let go (drive-setup waits for the file "free").
+            until grep -q "held until" "$work/drive.log" || ! kill -0 "$drive" 2>/dev/null; do sleep 0.1; done
+            echo >&7 && wait "$holder" && touch "$work/free"
+            wait "$drive" || status=$?
+            cat "$work/drive.log"
+        else
+            "$top/scripts/drive-setup" "$work/update/setup.exe" "$work/shots" "$@" || status=$?
+        fi
         mv "$windows/Tamreg.reg" "$work/windows/Tamreg.reg"
-        exit "$status"' _ "$work" "$top" "${answers[@]}" || status=$?
+        exit "$status"' _ "$work" "$top" "$scenario" "${answers[@]}" || status=$?
     name=setup.exe
 else
     export WINDIR="$work/windows"
@@ -64,12 +85,17 @@ case "$scenario" in
         # Only the version changes; every other byte, CR LF included, stays.
         expect "registry bytes" "$(od -c "$registry")" "$(printf '%s' "${before/Version=2.0/Version=3.1}" | od -c)"
         ;;
-    declined)
+    declined | held_cancel)
         expect "exit status" "$status" 1
         expect "program untouched" "$(first_line "$work/Kelvane/kelvane.bin")" "Kelvane 2.0"
         expect "help untouched" "$(first_line "$work/Kelvane/aide.txt")" "Aide de Kelvane, version 2.0"
         expect "nothing new copied" "$(first_line "$work/Kelvane/modules/calcul.dat")" absent
         expect "registry bytes" "$(od -c "$registry")" "$(printf '%s' "$before" | od -c)"
+        ;;
+    held_retry)
+        expect "exit status" "$status" 0
+        expect "program copied" "$(first_line "$work/Kelvane/kelvane.bin")" "Kelvane 3.1"
+        expect "box naming the held file" "$(grep -c '^message box "Fichiers en cours d.utilisation"' "$work/drive.log")" 2
         ;;
     damaged)
         expect "exit status" "$status" 3
@@ -81,5 +107,6 @@ case "$scenario" in
         ;;
 esac
 [ "$scenario" = damaged ] || expect "update folder emptied" "$left" ""
-expect "screenshots saved" "$(ls "$work/shots" | wc -l | tr -d ' ')" "$([ "$scenario" = declined ] && echo 2 || echo 3)"
+case "$scenario" in declined) shots=2 ;; held_*) shots=4 ;; *) shots=3 ;; esac
+expect "screenshots saved" "$(ls "$work/shots" | wc -l | tr -d ' ')" "$shots"
 exit $((failures > 0))

@@ -5,7 +5,8 @@
 # Scenarios: quiet (applied, no display at all on Linux), not_installed, out_of_range, required_missing
 # (refusals), failure (a listed file missing), unknown_option, not_regular (a log or a lock file that is a
 # link, a folder, a FIFO or a device), killed (a quiet run killed during its copy, then run again), passive
-# (on a virtual display: the windows come up, no box, the window closes itself).
+# (on a virtual display: the windows come up, no box, the window closes itself), held (Windows: a second
+# program, $FILE_HOLDER, holds the installed program; the run waits for it, then fails).
 # A Windows PROGRAM (setup.exe) runs under Wine in WINE_PREFIX, the registry in the prefix's Windows folder.
 set -euo pipefail
 scenario=$1
@@ -13,6 +14,11 @@ program=$2
 work=$3
 prefix=${4:-}
 top=$(cd "$(dirname "$0")/../.." && pwd)
+
+# The holder and the Windows runs must share one Wine session: the whole scenario runs inside it.
+if [[ "$scenario" == held && "$program" == *.exe && "${SETUP_WINE_SESSION-}" == "" ]]; then
+    exec "$top/scripts/with-wine" --prefix "$prefix" bash "$0" "$@"
+fi
 
 failures=0
 expect() {
@@ -131,11 +137,14 @@ case "$scenario" in
         # Without its seal the missing file is found by the copy, which fails and puts everything back.
         rm "$work/update/setup.sum" "$work/update/modules/calcul.dat"
         before=$(listing "$work/Kelvane"; md5sum < "$registry")
+        shipped=$(listing "$work/update")
         run /quiet /log "$log_arg"
         expect "exit status" "$status" 3
-        expect "standard error" "$(cat "$out/stderr")" \
-            "Erreur: Mise à jour non terminée — La mise à jour du logiciel Kelvane ne semble pas s'être déroulée normalement. Veuillez recommencer"
-        grep -q '  Échec : ' "$log" || { echo "FAIL: no failure cause"; failures=$((failures + 1)); }
+        cause=$(sed -nE 's/^.*  Échec : (.*)$/\1/p' "$log" | tr -d '\r')
+        [ -n "$cause" ] || { echo "FAIL: no failure cause"; failures=$((failures + 1)); }
+        expect "standard error, with the log's cause" "$(cat "$out/stderr")" \
+            "Erreur: Mise à jour non terminée — La mise à jour du logiciel Kelvane ne semble pas s'être déroulée normalement. Veuillez recommencer — Échec : $cause"
+        expect "update folder kept whole, to start again" "$(listing "$work/update")" "$shipped"
         logged "L'installation et le registre sont remis comme avant la mise à jour"
         expect "installation and registry put back" "$(listing "$work/Kelvane"; md5sum < "$registry")" "$before"
         ;;
@@ -241,6 +250,28 @@ case "$scenario" in
         expect "program copied" "$(first_line "$work/Kelvane/kelvane.bin")" "Kelvane 3.1"
         logged "Réponse : OK (donnée d'office, sans question)"
         grep -q 'mode passif' "$log" || { echo "FAIL: no passive start line"; failures=$((failures + 1)); }
+        ;;
+    held)
+        # The holder keeps the file open until it reads a line; its input stays open meanwhile.
+        rm -f "$out/release" && mkfifo "$out/release"
+        wine "$FILE_HOLDER" "Z:${work//\//\\}\\Kelvane\\kelvane.bin" < "$out/release" > "$out/holder" 2>/dev/null &
+        holder=$!
+        exec 7> "$out/release"
+        until grep -q held "$out/holder"; do sleep 0.1; done
+        shipped=$(listing "$work/update"; listing "$work/Kelvane"; md5sum < "$registry")
+        run /quiet /wait:2 /log "$log_arg"
+        expect "exit status while held" "$status" 3
+        grep -q 'Veuillez recommencer — Échec : Kelvane ne peut pas être mis à jour' "$out/stderr" ||
+            { echo "FAIL: no held file on standard error"; failures=$((failures + 1)); }
+        grep -q 'Fichiers en cours d.utilisation (attente de 2 s au plus) : .*kelvane.bin » est utilisé' "$log" ||
+            { echo "FAIL: no held file in the log"; failures=$((failures + 1)); }
+        run /quiet /wait:2 /exitcodes:msi /log "$log_arg"
+        # A Linux shell sees the low byte of a Windows exit code: 1603 is 67 there.
+        expect "mapped exit code while held" "$status" $((1603 % 256))
+        expect "update folder, installation and registry as they were" "$(listing "$work/update"; listing "$work/Kelvane"; md5sum < "$registry")" "$shipped"
+        echo >&7 && wait "$holder"
+        run /quiet /log "$log_arg"
+        expect "exit status once the holder let go" "$status" 0
         ;;
     *)
         echo "unknown scenario $scenario" >&2

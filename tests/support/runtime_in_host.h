@@ -17,6 +17,7 @@ class RuntimeInHost final : public Runtime {
     void close(FileNumber number) override { m_files.close(number); }
     bool folderExists(const std::wstring& path) override { return m_files.folderExists(path); }
     FileServices& files() override { return m_files.files(); }
+    FileHolderFinder& fileHolders() override { return m_files.fileHolders(); }
     bool lockInstallation(const std::wstring& folder) override { return m_files.lockInstallation(folder); }
 
   protected:

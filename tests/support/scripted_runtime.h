@@ -3,6 +3,8 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,7 @@ struct ShownMessage {
 /// The real file services on temporary folders inside a scripted host of their own: message boxes are
 /// answered from a script (the default button when the script is empty), actions run at chosen
 /// pending-message points, the end of the program throws ProgramEnded. Every call is recorded.
-class ScriptedRuntime : public Host, public FileRuntime {
+class ScriptedRuntime : public Host, public FileRuntime, public FileHolderFinder {
   public:
     explicit ScriptedRuntime(const std::wstring& programDirectory);
 
@@ -46,6 +48,14 @@ class ScriptedRuntime : public Host, public FileRuntime {
     std::function<void(const std::wstring& call)> beforeFileChange;
     /// Actions to run at the n-th processing of pending messages (1-based), e.g. a press of a button.
     std::map<int, std::function<void()>> atPendingPoint;
+
+    /// Files another program holds, besides those the system finds held; the programs the finder names
+    /// (unset: the system's finder); the wait for them (unset: a person is asked) and the seconds waited,
+    /// each of which passes at once.
+    std::set<std::wstring> heldFiles;
+    std::function<std::vector<FileHolder>(const std::vector<std::wstring>& paths)> holders;
+    std::optional<int> heldFilesWait;
+    int secondsWaited = 0;
 
     /// Called with each message box as it is shown, before it is answered.
     std::function<void(const ShownMessage&)> onMessage;
@@ -88,6 +98,12 @@ class ScriptedRuntime : public Host, public FileRuntime {
     void logEvent(const std::wstring& event) override { events.push_back(event); }
     int messageBox(const std::wstring& text, int style, const std::wstring& title) override;
     void processPendingMessages() override;
+    FileHolderFinder& fileHolders() override { return *this; }
+    std::vector<FileHolder> holdersOf(const std::vector<std::wstring>& paths) override {
+        return holders ? holders(paths) : FileRuntime::fileHolders().holdersOf(paths);
+    }
+    std::optional<int> heldFilesWaitSeconds() override { return heldFilesWait; }
+    void waitOneSecond() override { ++secondsWaited; }
     [[noreturn]] void endProgram(int exitStatus) override;
 
     /// The button a user would press by default for a style: Yes for Yes/No boxes, OK otherwise.
@@ -124,6 +140,9 @@ class ScriptedRuntime : public Host, public FileRuntime {
         void removeFolder(const std::wstring& path) override { real().removeFolder(path); }
         void removeFile(const std::wstring& path) override { m_runtime.deleteFile(path); }
         void removeShippedFile(const std::wstring& path) override { m_runtime.deleteShippedFile(path); }
+        bool heldByAnotherProgram(const std::wstring& path) override {
+            return m_runtime.heldFiles.contains(path) || real().heldByAnotherProgram(path);
+        }
 
       private:
         FileServices& real() { return m_runtime.realFiles(); }

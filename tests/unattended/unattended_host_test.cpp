@@ -53,17 +53,13 @@ class UnattendedHostTest : public ::testing::Test {
     std::vector<std::wstring> standardError;
 };
 
-TEST_F(UnattendedHostTest, QuietErrorBoxGoesToStandardErrorWithItsExactTexts) {
-    UnattendedHost host = make(RunMode::Quiet);
-    EXPECT_EQ(host.messageBox(L"Le texte", box::kCritical, L"Erreur: titre"), box::kOk);
-    EXPECT_EQ(standardError, std::vector<std::wstring>{L"Erreur: titre \u2014 Le texte\n"});
-    EXPECT_TRUE(inner.messages.empty());
-}
-
-TEST_F(UnattendedHostTest, PassiveErrorBoxGoesToStandardErrorAndShowsNoBox) {
+TEST_F(UnattendedHostTest, StopGoesToStandardErrorWithItsExactTextsAndTheFailuresCauseAndShowsNoBox) {
     UnattendedHost host = make(RunMode::Passive);
     host.messageBox(L"Le texte", box::kCritical, L"Erreur: titre");
-    EXPECT_EQ(standardError.size(), 1u);
+    host.runStopped(L"Erreur: titre", L"Le texte", L"");
+    host.runStopped(L"Erreur: titre", L"Le texte", L"la cause");
+    EXPECT_EQ(standardError, (std::vector<std::wstring>{L"Erreur: titre \u2014 Le texte\n",
+                                                        L"Erreur: titre \u2014 Le texte \u2014 \u00C9chec : la cause\n"}));
     EXPECT_TRUE(inner.messages.empty());
 }
 
