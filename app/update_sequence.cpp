@@ -4,14 +4,15 @@
 #include <memory>
 #include <vector>
 
-#include "run/cleanup.h"
-#include "run/failure_exit.h"
 #include "app/seal_gate.h"
+#include "app/signature_gate.h"
 #include "app/update_start.h"
 #include "platform/failure.h"
 #include "platform/runtime.h"
 #include "registry/path_routines.h"
 #include "registry/product_registry.h"
+#include "run/cleanup.h"
+#include "run/failure_exit.h"
 #include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
@@ -92,6 +93,7 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     }
     stopOnDamagedUpdate(session);
     findStamps(runtime, state, directives);
+    stopOnUntrustedUpdate(session);
     form1.show();
     runtime.host().processPendingMessages();
     // The progress window plans the update, stages its files and commits them with the versions.

@@ -9,21 +9,23 @@
 #include <system_error>
 #include <utility>
 
-#include "run/messages.h"
 #include "check/plan_findings.h"
 #include "check/plan_refusal_text.h"
 #include "check/quiet_host.h"
-#include "platform/file_runtime.h"
 #include "check/seal_findings.h"
+#include "check/signature_findings.h"
 #include "check/update_folder.h"
 #include "platform/entry_reader.h"
 #include "platform/failure.h"
 #include "platform/file_io.h"
+#include "platform/file_runtime.h"
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"
 #include "registry/path_routines.h"
+#include "run/messages.h"
 #include "run/update_list.h"
 #include "seal/seal_format.h"
+#include "signature/signed_statement.h"
 
 namespace setup::check {
 
@@ -370,8 +372,9 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
 
 /// The program's own files and every file an entry names; what is left is neither copied nor deleted.
 void findUnnamedFiles(ListAnalysis& analysis, const std::wstring& folder) {
-    std::set<std::wstring> named = {sameFileKey(L"setup.lst"), sameFileKey(kSealFileName),
-                                    sameFileKey(kProgramNames[0]), sameFileKey(kProgramNames[1])};
+    std::set<std::wstring> named = {sameFileKey(L"setup.lst"),       sameFileKey(kSealFileName),
+                                    sameFileKey(kStatementFileName), sameFileKey(kSignatureFileName),
+                                    sameFileKey(kProgramNames[0]),   sameFileKey(kProgramNames[1])};
     for (const EntryPlan& plan : analysis.entries) {
         if (plan.copied) named.insert(sameFileKey(*plan.copied));
         if (plan.deleted) named.insert(sameFileKey(*plan.deleted));
@@ -419,6 +422,7 @@ ListAnalysis analyseList(const std::wstring& updateFolder) {
         checkPlanRefusals(analysis, runtime);
         findUnnamedFiles(analysis, updateFolder);
         checkSeal(analysis);
+        checkSignature(analysis);
     }
     if (!hasProgram(updateFolder)) {
         analysis.findings.push_back(

@@ -102,14 +102,17 @@ void CleanupAndExit(Session& session) {
             if (deletion && deletion->remove(L"Setup.lst"))
                 runtime.host().logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste Setup.lst");
         });
-        // The seal goes with the list it vouches for; an update without one has none to delete.
-        ignoringFailure([&] {
-            FileServices& files = runtime.files();
-            std::wstring directory = runtime.host().programDirectory();
-            if (deletion && files.kindOf(files.spell(WithTrailingBackslash(directory) + L"setup.sum")) !=
-                                NodeKind::Missing)
-                deletion->remove(L"setup.sum");
-        });
+        // The seal and the signature go with the list they vouch for; an update without them has none to
+        // delete.
+        for (const wchar_t* own : {L"setup.sum", L"setup.signed", L"setup.sig"}) {
+            ignoringFailure([&] {
+                FileServices& files = runtime.files();
+                std::wstring directory = runtime.host().programDirectory();
+                if (deletion &&
+                    files.kindOf(files.spell(WithTrailingBackslash(directory) + own)) != NodeKind::Missing)
+                    deletion->remove(own);
+            });
+        }
     }
     if (session.state.keepUpdateFolder)
         runtime.host().logEvent(L"Le dossier de mise \u00E0 jour est conserv\u00E9 tel quel");

@@ -1,6 +1,8 @@
 #include "run/failure_exit.h"
 
 #include <exception>
+#include <optional>
+#include <string>
 
 #include "run/cleanup.h"
 #include "platform/runtime.h"
@@ -8,10 +10,22 @@
 #include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
+#include "staging/staged_update.h"
 
 namespace setup {
 
 namespace {
+
+/// The file the failure being handled found differing from its seal or signature as it was staged, if any.
+std::optional<std::wstring> stagedFileDiffering() {
+    try {
+        if (std::current_exception()) std::rethrow_exception(std::current_exception());
+    } catch (const StagedFileDiffers& differs) {
+        return differs.name();
+    } catch (...) {
+    }
+    return std::nullopt;
+}
 
 /// What the failure being handled says, for the log; the failure branch runs inside the trap that caught
 /// it.
@@ -33,8 +47,14 @@ void reportFailureAndExit(Session& session) {
     // The user is told once the installation and the registry are back as they were.
     if (session.state.update) session.state.update->undo();
     session.runtime.host().logEvent(L"L'installation et le registre sont remis comme avant la mise \u00E0 jour");
+    // A damaged update is told as the seal's check tells it, and kept to be fetched again.
+    const std::optional<std::wstring> differing = stagedFileDiffering();
+    if (differing) session.state.keepUpdateFolder = true;
     try {
-        const BoxMessage message = failureMessage();
+        const BoxMessage message = !differing ? failureMessage()
+                                   : session.state.trust
+                                       ? signatureMismatchMessage()
+                                       : sealProblemMessage({SealProblemKind::Damaged, *differing, 0});
         session.runtime.host().messageBox(message.text, message.style, message.title);
     } catch (const std::exception&) {
         // The run ends the same way whether or not the message could be shown.

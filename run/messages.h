@@ -46,6 +46,23 @@ BoxMessage missingFilesMessage();
 /// The message that tells the user which file of the update is damaged and that it must be fetched again.
 BoxMessage sealProblemMessage(const SealProblem& problem);
 
+/// The message shown when the installation trusts a key and the update is not signed.
+BoxMessage unsignedUpdateMessage();
+
+/// The message shown when the update's signature does not verify, or its list, seal or a file is not
+/// the one the signature names.
+BoxMessage signatureMismatchMessage();
+
+/// The message shown when the update is signed by a key the installation does not trust.
+BoxMessage unknownKeyMessage();
+
+/// The message shown when the update would record `version`, below `installed`, the highest version the
+/// installation has recorded (both as written).
+BoxMessage olderVersionMessage(const std::wstring& version, const std::wstring& installed);
+
+/// The message shown when the installation's trust file cannot be read or is damaged.
+BoxMessage damagedTrustMessage();
+
 /// The message of the failure branch: the update did not complete.
 BoxMessage failureMessage();
 

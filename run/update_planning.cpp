@@ -10,6 +10,7 @@
 #include "run/product_registry_values.h"
 #include "run/run_state.h"
 #include "run/session.h"
+#include "seal/seal_format.h"
 #include "staging/staged_update.h"
 
 namespace setup {
@@ -41,8 +42,8 @@ std::wstring refusalReasonText(RefusalReason reason) {
 
 }  // namespace
 
-[[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message) {
-    session.state.exitStatus = ExitStatus::Failed;
+[[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message, ExitStatus status) {
+    session.state.exitStatus = status;
     session.state.keepUpdateFolder = true;
     session.runtime.host().messageBox(message.text, message.style, message.title);
     CleanupAndExit(session);
@@ -58,6 +59,14 @@ void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
     if (!state.registry) state.registry = std::make_unique<ProductRegistryValues>();
     PlanInput input{runtime.host().programDirectory(), state.InstallDir, std::move(fileEntries), state.stamps};
     UpdatePlan plan = makeUpdatePlan(runtime.files(), input);
+    if (!state.expectedContents.empty()) {
+        for (const std::wstring& entry : input.fileEntries) {
+            const auto expected = state.expectedContents.find(sealNameKey(entry));
+            plan.entryContents.push_back(
+                expected == state.expectedContents.end() ? std::nullopt : std::optional(expected->second));
+        }
+    }
+    if (state.trust) planTrustFile(runtime.files(), plan, *state.trust);
     for (const PlanRefusal& refusal : plan.refusals) {
         const std::wstring entry = refusal.entry.empty() ? L"" : L"\u00AB " + refusal.entry + L" \u00BB ";
         runtime.host().logEvent(L"Mise \u00E0 jour refus\u00E9e avant toute copie : " + entry +

@@ -241,6 +241,15 @@ UpdatePlan makeUpdatePlan(FileServices& files, const PlanInput& input) {
     return plan;
 }
 
+void planTrustFile(FileServices& files, UpdatePlan& plan, std::string text) {
+    const NodeKind kind = files.kindOf(joinPath(plan.root, kTrustName));
+    // Only a file of the program's own stands there; anything else is no trust file to replace.
+    if (kind == NodeKind::Folder || kind == NodeKind::Other)
+        plan.refusals.push_back({kTrustName, RefusalReason::NotAFile});
+    plan.trust = std::move(text);
+    plan.trustReplacing = kind == NodeKind::File;
+}
+
 std::wstring joinPath(const std::wstring& root, const std::wstring& relative) {
     if (relative.empty()) return root;
     if (!root.empty() && isSeparator(root.back())) return root + relative;

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "directives/list_directives.h"
+#include "versions/version_numbers.h"
 #include "platform/failure.h"
 
 namespace setup {
