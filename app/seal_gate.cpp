@@ -3,18 +3,17 @@
 #include <string>
 #include <vector>
 
-#include "run/update_planning.h"
 #include "platform/runtime.h"
 #include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/update_list.h"
+#include "run/update_planning.h"
+#include "seal/seal_check.h"
+#include "seal/seal_format.h"
 
 namespace setup {
 
-namespace {
-
-/// The names the copy copies, as it uses them, in the list's order.
 std::vector<std::wstring> copiedNames(Runtime& runtime, RunState& state) {
     std::vector<std::wstring> names;
     forEachListEntry(runtime, state, [&](std::wstring& entry) {
@@ -23,14 +22,15 @@ std::vector<std::wstring> copiedNames(Runtime& runtime, RunState& state) {
     return names;
 }
 
-}  // namespace
-
 void stopOnDamagedUpdate(Session& session) {
     Runtime& runtime = session.runtime;
-    const std::optional<SealProblem> problem =
-        firstSealProblem(runtime.host().programDirectory(), copiedNames(runtime, session.state));
+    const SealedContents sealed =
+        sealedContents(runtime.host().programDirectory(), copiedNames(runtime, session.state));
     // The update may be fetched again over this folder, or its author may look at it.
-    if (problem) stopKeepingUpdate(session, sealProblemMessage(*problem));
+    if (sealed.problem) stopKeepingUpdate(session, sealProblemMessage(*sealed.problem));
+    // The bytes themselves are compared as they are staged, the one time they are read.
+    for (const SealedContent& file : sealed.files)
+        session.state.expectedContents[sealNameKey(file.name)] = {file.name, file.digest, file.size};
 }
 
 }  // namespace setup

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/seal_gate.h"
+#include "app/signature_gate.h"
 #include "app/update_start.h"
 #include "platform/failure.h"
 #include "platform/path_text.h"
@@ -95,6 +96,7 @@ void findStamps(Runtime& runtime, RunState& state, Directives& directives) {
     }
     stopOnDamagedUpdate(session);
     findStamps(runtime, state, directives);
+    stopOnUntrustedUpdate(session);
     form1.show();
     runtime.host().processPendingMessages();
     // The progress window plans the update, stages its files and commits them with the versions.

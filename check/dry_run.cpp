@@ -242,8 +242,15 @@ DryRun dryRun(const ListAnalysis& analysis, const std::optional<std::wstring>& r
 }
 
 int exitStatus(const ListAnalysis& analysis, const std::optional<DryRun>& run, bool strict) {
-    if (analysis.has(Severity::Error) || (strict && analysis.has(Severity::Warning))) return 1;
+    const auto listHas = [&](Severity severity) {
+        return std::any_of(analysis.findings.begin(), analysis.findings.end(), [&](const Finding& finding) {
+            return severityOf(finding.rule) == severity && !isInstallationRule(finding.rule);
+        });
+    };
+    if (listHas(Severity::Error) || (strict && listHas(Severity::Warning))) return 1;
     if (run && !run->wouldApply()) return 2;
+    // The installation's trust refuses what another installation might take.
+    if (analysis.has(Severity::Error)) return 2;
     return 0;
 }
 

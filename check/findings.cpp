@@ -20,7 +20,11 @@ Severity severityOf(Rule rule) {
 
 bool isSealRule(Rule rule) {
     return rule == Rule::SealDigestDiffers || rule == Rule::FileNotSealed ||
-           rule == Rule::SealLineNotCopied || rule == Rule::SealMalformed;
+           rule == Rule::SealLineNotCopied || rule == Rule::SealMalformed || rule == Rule::SignatureInvalid;
+}
+
+bool isInstallationRule(Rule rule) {
+    return rule == Rule::SignatureMissing || rule == Rule::KeyNotTrusted || rule == Rule::OlderThanInstalled;
 }
 
 std::string_view ruleId(Rule rule) {
@@ -75,6 +79,14 @@ std::string_view ruleId(Rule rule) {
             return "seal-line-not-copied";
         case Rule::SealMalformed:
             return "seal-malformed";
+        case Rule::SignatureInvalid:
+            return "signature-invalid";
+        case Rule::SignatureMissing:
+            return "signature-missing";
+        case Rule::KeyNotTrusted:
+            return "key-not-trusted";
+        case Rule::OlderThanInstalled:
+            return "older-than-installed";
     }
     return "unknown";
 }

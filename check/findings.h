@@ -37,10 +37,18 @@ enum class Rule {
     FileNotSealed,         ///< a copied file that the seal does not name
     SealLineNotCopied,     ///< a seal line for a file that the list does not copy
     SealMalformed,         ///< a seal that cannot be read or that has a line not in sha256sum's format
+    SignatureInvalid,      ///< a signature that does not verify, or a list, seal or file it does not name
+    SignatureMissing,      ///< an unsigned update for an installation that trusts a key
+    KeyNotTrusted,         ///< a signature by a key the installation does not trust, or an unreadable trust
+    OlderThanInstalled,    ///< a version below the highest one the installation has recorded
 };
 
-/// True for the rules about the update's seal, which a new seal replaces.
+/// True for the rules about the update's seal and signature, which a new seal and signature replace.
 bool isSealRule(Rule rule);
+
+/// True for the rules found against one installation's trust: that installation refuses the update,
+/// another one might take it.
+bool isInstallationRule(Rule rule);
 
 /// The severity of every finding of `rule`.
 Severity severityOf(Rule rule);

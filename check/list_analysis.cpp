@@ -13,6 +13,7 @@
 #include "check/plan_findings.h"
 #include "check/quiet_host.h"
 #include "check/seal_findings.h"
+#include "check/signature_findings.h"
 #include "check/update_folder.h"
 #include "platform/entry_reader.h"
 #include "platform/failure.h"
@@ -25,6 +26,7 @@
 #include "run/messages.h"
 #include "run/update_list.h"
 #include "seal/seal_format.h"
+#include "signature/signed_statement.h"
 
 namespace setup::check {
 
@@ -287,8 +289,9 @@ void planFiles(ListAnalysis& analysis, const std::wstring& folder) {
 
 /// The program's own files and every file an entry names; what is left is neither copied nor deleted.
 void findUnnamedFiles(ListAnalysis& analysis, const std::wstring& folder) {
-    std::set<std::wstring> named = {sameFileKey(kUpdateListName), sameFileKey(kSealFileName),
-                                    sameFileKey(kProgramNames[0]), sameFileKey(kProgramNames[1])};
+    std::set<std::wstring> named = {sameFileKey(kUpdateListName),    sameFileKey(kSealFileName),
+                                    sameFileKey(kStatementFileName), sameFileKey(kSignatureFileName),
+                                    sameFileKey(kProgramNames[0]),   sameFileKey(kProgramNames[1])};
     for (const EntryPlan& plan : analysis.entries) {
         if (plan.copied) named.insert(sameFileKey(*plan.copied));
         if (plan.deleted) named.insert(sameFileKey(*plan.deleted));
@@ -322,6 +325,7 @@ ListAnalysis analyseList(const std::wstring& updateFolder) {
         checkPlanRefusals(analysis, runtime);
         findUnnamedFiles(analysis, updateFolder);
         checkSeal(analysis);
+        checkSignature(analysis);
     }
     if (!hasProgram(updateFolder)) {
         report(analysis.findings, Rule::NoProgram, 0, noProgramText());

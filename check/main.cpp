@@ -13,6 +13,8 @@
 #include "check/json_report.h"
 #include "check/list_analysis.h"
 #include "check/seal_command.h"
+#include "check/signature_findings.h"
+#include "check/signing_commands.h"
 #include "check/text_report.h"
 #include "platform/path_mapping.h"
 #include "platform/program_arguments.h"
@@ -25,6 +27,9 @@ constexpr int kUsageStatus = 64;
 const char* const kUsage =
     "Usage : setup-check [--registry FICHIER] [--json] [--strict] DOSSIER_DE_MISE_A_JOUR\n"
     "        setup-check --seal [--strict] DOSSIER_DE_MISE_A_JOUR\n"
+    "        setup-check --sign CLE.key [--next-key NOUVELLE.pub] [--strict] DOSSIER_DE_MISE_A_JOUR\n"
+    "        setup-check --new-key NOM\n"
+    "        setup-check --trust CLE.pub DOSSIER_D_INSTALLATION\n"
     "  --registry FICHIER  essai sur l'installation que ce registre des produits d\xC3\xA9"
     "crit\n"
     "                      (sans cette option : le registre o\xC3\xB9 setup le cherche, s'il existe)\n"
@@ -33,9 +38,14 @@ const char* const kUsage =
     "  --seal              \xC3\xA9"
     "crit le sceau setup.sum des fichiers que la liste copie\n"
     "                      (sans cette option : v\xC3\xA9rifie le sceau, s'il existe)\n"
+    "  --sign CLE.key      scelle la mise \xC3\xA0 jour, puis la signe (setup.signed, setup.sig)\n"
+    "  --next-key NOUVELLE.pub  annonce la cl\xC3\xA9 qui signera les mises \xC3\xA0 jour suivantes\n"
+    "  --new-key NOM       \xC3\xA9"
+    "crit une nouvelle paire de cl\xC3\xA9s NOM.key (secr\xC3\xA8te) et NOM.pub\n"
+    "  --trust CLE.pub     fait conna\xC3\xAEtre la cl\xC3\xA9 \xC3\xA0 une installation (.setup-trust)\n"
     "Statut : 0 la mise \xC3\xA0 jour s'appliquerait, 1 la liste a des erreurs, 2 l'installation la "
     "refuserait.\n"
-    "Avec --seal : 0 le sceau est \xC3\xA9"
+    "Avec --seal ou --sign : 0 le sceau (et la signature) est \xC3\xA9"
     "crit, 1 la liste a des erreurs et rien n'est \xC3\xA9"
     "crit.\n";
 
@@ -44,6 +54,10 @@ struct Options {
     bool json = false;
     bool strict = false;
     bool seal = false;
+    std::optional<std::wstring> signKey;
+    std::optional<std::wstring> nextKey;
+    std::optional<std::wstring> newKey;
+    std::optional<std::wstring> trustKey;
     std::wstring folder;
 };
 
@@ -58,6 +72,14 @@ std::optional<Options> parse(const std::vector<std::wstring>& arguments) {
             options.strict = true;
         } else if (arg == L"--seal") {
             options.seal = true;
+        } else if (arg == L"--sign" && i + 1 < arguments.size()) {
+            options.signKey = arguments[++i];
+        } else if (arg == L"--next-key" && i + 1 < arguments.size()) {
+            options.nextKey = arguments[++i];
+        } else if (arg == L"--new-key" && i + 1 < arguments.size()) {
+            options.newKey = arguments[++i];
+        } else if (arg == L"--trust" && i + 1 < arguments.size()) {
+            options.trustKey = arguments[++i];
         } else if (arg == L"--registry" && i + 1 < arguments.size()) {
             options.registry = arguments[++i];
         } else if (arg.starts_with(L"--registry=")) {
@@ -69,9 +91,17 @@ std::optional<Options> parse(const std::vector<std::wstring>& arguments) {
             return std::nullopt;
         }
     }
+    // A new key is made from nothing; a seal, a signature and a trust are written, not tried on an
+    // installation, and reported as text.
+    const bool writes = options.seal || options.signKey || options.trustKey;
+    if (options.newKey)
+        return folderGiven || writes || options.json || options.registry ? std::nullopt
+                                                                         : std::optional(options);
     if (!folderGiven) return std::nullopt;
-    // A seal is written for the update itself, not tried on an installation, and reported as text.
-    if (options.seal && (options.json || options.registry)) return std::nullopt;
+    if (writes && (options.json || options.registry)) return std::nullopt;
+    if ((options.seal ? 1 : 0) + (options.signKey ? 1 : 0) + (options.trustKey ? 1 : 0) > 1)
+        return std::nullopt;
+    if (options.nextKey && !options.signKey) return std::nullopt;
     return options;
 }
 
@@ -104,9 +134,19 @@ int main(int argc, char** argv) {
             return kUsageStatus;
         }
         using namespace setup::check;
-        const ListAnalysis analysis = analyseList(absolute(options->folder));
-        if (options->seal) {
-            const SealOutcome outcome = sealUpdate(analysis, options->strict);
+        std::optional<SealOutcome> written;
+        if (options->newKey) written = writeNewKey(*options->newKey);
+        if (options->trustKey) written = trustKey(*options->trustKey, absolute(options->folder));
+        if (written) {
+            std::cout << setup::toUtf8(written->report);
+            std::cout.flush();
+            return written->status;
+        }
+        ListAnalysis analysis = analyseList(absolute(options->folder));
+        if (options->seal || options->signKey) {
+            const SealOutcome outcome =
+                options->seal ? sealUpdate(analysis, options->strict)
+                              : signUpdate(analysis, *options->signKey, options->nextKey, options->strict);
             std::cout << setup::toUtf8(outcome.report);
             std::cout.flush();
             return outcome.status;
@@ -116,6 +156,7 @@ int main(int argc, char** argv) {
         if (options->registry) registry = absolute(*options->registry);
         // Without --registry the run is tried on this machine's installation, when it has one.
         if (registry || defaultRegistryExists()) run = dryRun(analysis, registry);
+        if (run && run->installed) checkSignatureTrust(analysis, run->installDir);
         const int status = exitStatus(analysis, run, options->strict);
         if (options->json)
             std::cout << jsonReport(analysis, run, status);

@@ -24,7 +24,8 @@ class ReadOnlyStagingFiles : public FileServices {
     std::optional<std::string> readFile(const std::wstring& path, std::size_t limit) override {
         return m_reading.readFile(path, limit);
     }
-    std::uint64_t copyFile(const std::wstring&, const std::wstring&, const std::wstring&) override {
+    std::uint64_t copyFile(const std::wstring&, const std::wstring&, const std::wstring&,
+                           CopyCheck*) override {
         return 0;
     }
     void writeFile(const std::wstring&, const std::string&) override {}

@@ -3,8 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "run/list_checks.h"
 #include "run/box_message.h"
+#include "run/list_checks.h"
+#include "versions/version_numbers.h"
 
 namespace setup {
 
@@ -47,16 +48,6 @@ std::optional<BoxMessage> versionRefusal(const VersionRange& range, const std::w
 /// The path that exist checks for an "@" entry: the installation directory and the entry's path
 /// without its marker and the spaces around it.
 std::wstring requiredFilePath(const std::wstring& installDir, const std::wstring& entry);
-
-
-/// The number a text begins with, read as numericValue reads it; nullopt when it begins with none.
-/// Throws Failure where numericValue does.
-std::optional<double> leadingNumber(const std::wstring& text);
-
-/// Numeric value of a text as the update compares versions: spaces, tabs and line feeds ignored
-/// anywhere; the longest leading number (sign, digits, one ".", exponent); "&H" and "&O" integers;
-/// no number is 0.
-double numericValue(const std::wstring& text);
 
 /// Splits the section suffix off `entry` and drops its first character; answers the section,
 /// "Kelvane" when there is no "[". Throws Failure when the first "[" is the entry's last character.

@@ -29,6 +29,10 @@ std::wstring replacementTemporaryName(std::uint64_t processId);
 /// of an existing file is kept. Throws Failure.
 void replaceFileAtomically(const SystemPath& path, const std::string& bytes);
 
+/// Creates the file `path` with `bytes`, readable and writable by its owner alone where the system has
+/// modes (a private key); never replaces anything already at `path`. Throws Failure.
+void writeNewPrivateFile(const SystemPath& path, const std::string& bytes);
+
 /// True when anything, a symbolic link included, is at `path`. Never follows a link; never throws.
 bool existsNoFollow(const SystemPath& path);
 

@@ -6,7 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_digest.h"
+
 namespace setup {
+
+/// What a copy checks as it goes, for a file whose content is known before it is copied.
+struct CopyCheck {
+    std::uint64_t limit = 0;  ///< the most bytes the file may hold; the copy stops at the first one beyond
+    Sha256Digest digest{};    ///< set by the copy: the SHA-256 of the bytes it staged
+};
 
 /// What a path names, without following a link at its last component.
 enum class NodeKind { Missing, File, Folder, Other };
@@ -40,9 +48,11 @@ class FileServices {
     virtual bool nameFits(const std::wstring& name) = 0;
     /// Copies the regular file `source` into the new file `staged` (its folder exists), which takes the
     /// mode of `installed` when that is a regular file, and answers the bytes copied. Not flushed. A
-    /// failed copy leaves nothing at `staged`.
+    /// failed copy leaves nothing at `staged`. With `check`, the copy digests the bytes as it writes them
+    /// and stops once it has staged one byte more than the limit (answering limit + 1, the staged file
+    /// left for the caller to remove), so that a file larger than it should be is never read whole.
     virtual std::uint64_t copyFile(const std::wstring& source, const std::wstring& installed,
-                                   const std::wstring& staged) = 0;
+                                   const std::wstring& staged, CopyCheck* check = nullptr) = 0;
     /// Writes `bytes` as the whole content of `path`, replacing any file there; not flushed.
     virtual void writeFile(const std::wstring& path, const std::string& bytes) = 0;
     /// The content of the regular file at `path`; nullopt when nothing is there. A file of more than

@@ -29,7 +29,7 @@ class HeldFolderFiles final : public FileServices {
     std::wstring realPath(const std::wstring& path) override;
     bool nameFits(const std::wstring& name) override;
     std::uint64_t copyFile(const std::wstring& source, const std::wstring& installed,
-                           const std::wstring& staged) override;
+                           const std::wstring& staged, CopyCheck* check = nullptr) override;
     void writeFile(const std::wstring& path, const std::string& bytes) override;
     std::optional<std::string> readFile(const std::wstring& path, std::size_t limit) override;
     void flushFiles(const std::vector<std::wstring>& paths) override;

@@ -102,14 +102,18 @@ void CleanupAndExit(Session& session) {
                 runtime.host().logEvent(L"Supprim\u00E9 du dossier de mise \u00E0 jour : la liste " +
                                         std::wstring(kUpdateListName));
         });
-        // The seal goes with the list it vouches for; an update without one has none to delete.
-        ignoringFailure([&] {
-            FileServices& files = runtime.files();
-            std::wstring directory = runtime.host().programDirectory();
-            if (deletion && files.kindOf(files.spell(WithTrailingBackslash(directory) +
-                                                     std::wstring(kSealFileName))) != NodeKind::Missing)
-                deletion->remove(std::wstring(kSealFileName));
-        });
+        // The seal and the signature go with the list they vouch for; an update without them has none to
+        // delete.
+        for (const std::wstring own : {std::wstring(kSealFileName), std::wstring(kStatementFileName),
+                                       std::wstring(kSignatureFileName)}) {
+            ignoringFailure([&] {
+                FileServices& files = runtime.files();
+                std::wstring directory = runtime.host().programDirectory();
+                if (deletion &&
+                    files.kindOf(files.spell(WithTrailingBackslash(directory) + own)) != NodeKind::Missing)
+                    deletion->remove(own);
+            });
+        }
     }
     if (session.state.keepUpdateFolder)
         runtime.host().logEvent(L"Le dossier de mise \u00E0 jour est conserv\u00E9 tel quel");

@@ -90,6 +90,45 @@ BoxMessage missingFilesMessage() {
         L"Erreur: Fichiers \u00E0 mettre \u00E0 jour non install\u00E9s", box::kCritical};
 }
 
+BoxMessage unsignedUpdateMessage() {
+    return {
+        L"Cette mise \u00E0 jour n'est pas sign\u00E9e par l'\u00E9diteur de Kelvane ; elle n'a pas "
+        L"\u00E9t\u00E9 install\u00E9e. Veuillez vous procurer la mise \u00E0 jour aupr\u00E8s de "
+        L"l'\u00E9diteur.",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
+BoxMessage signatureMismatchMessage() {
+    return {
+        L"La signature de cette mise \u00E0 jour ne correspond pas \u00E0 son contenu : la mise "
+        L"\u00E0 jour a \u00E9t\u00E9 modifi\u00E9e apr\u00E8s sa signature et n'a pas \u00E9t\u00E9 "
+        L"install\u00E9e. Veuillez vous la procurer \u00E0 nouveau aupr\u00E8s de l'\u00E9diteur.",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
+BoxMessage unknownKeyMessage() {
+    return {
+        L"Cette mise \u00E0 jour est sign\u00E9e par une cl\u00E9 que cette installation de Kelvane "
+        L"ne conna\u00EEt pas ; elle n'a pas \u00E9t\u00E9 install\u00E9e.",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
+BoxMessage olderVersionMessage(const std::wstring& version, const std::wstring& installed) {
+    return {L"Cette mise \u00E0 jour installerait la version " + version +
+                L" de Kelvane, plus ancienne que la version " + installed +
+                L" d\u00E9j\u00E0 install\u00E9e ; elle n'a pas \u00E9t\u00E9 install\u00E9e.",
+            L"Mise \u00E0 jour refus\u00E9e", box::kCritical};
+}
+
+BoxMessage damagedTrustMessage() {
+    return {
+        L"Le fichier de confiance de cette installation de Kelvane (.setup-trust) est illisible ou "
+        L"endommag\u00E9 ; la mise \u00E0 jour n'a pas \u00E9t\u00E9 "
+        L"install\u00E9e et rien n'a \u00E9t\u00E9 modifi\u00E9. Veuillez le faire r\u00E9tablir "
+        L"par l'administrateur (setup-check --trust).",
+        L"Erreur: Mise \u00E0 jour non termin\u00E9e", box::kCritical};
+}
+
 BoxMessage sealProblemMessage(const SealProblem& problem) {
     return {problemText(problem) + kFetchAgain, L"Erreur: Mise \u00E0 jour non termin\u00E9e",
             box::kCritical};

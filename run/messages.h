@@ -60,6 +60,23 @@ std::wstring refusalReasonText(const PlanRefusal& refusal, std::optional<NodeKin
 /// holds them, or one per file in `held` where the system names none; Retry or Cancel.
 BoxMessage heldFilesMessage(const std::vector<FileHolder>& holders, const std::vector<std::wstring>& held);
 
+/// The message shown when the installation trusts a key and the update is not signed.
+BoxMessage unsignedUpdateMessage();
+
+/// The message shown when the update's signature does not verify, or its list, seal or a file is not
+/// the one the signature names.
+BoxMessage signatureMismatchMessage();
+
+/// The message shown when the update is signed by a key the installation does not trust.
+BoxMessage unknownKeyMessage();
+
+/// The message shown when the update would record `version`, below `installed`, the highest version the
+/// installation has recorded (both as written).
+BoxMessage olderVersionMessage(const std::wstring& version, const std::wstring& installed);
+
+/// The message shown when the installation's trust file cannot be read or is damaged.
+BoxMessage damagedTrustMessage();
+
 /// The message of the failure branch: the update did not complete.
 BoxMessage failureMessage();
 

@@ -11,12 +11,13 @@
 #include "run/run_state.h"
 #include "run/session.h"
 #include "run/stop_message.h"
+#include "seal/seal_format.h"
 #include "staging/staged_update.h"
 
 namespace setup {
 
-[[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message) {
-    session.state.exitStatus = ExitStatus::Failed;
+[[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message, ExitStatus status) {
+    session.state.exitStatus = status;
     session.state.keepUpdateFolder = true;
     showStopMessage(session.runtime.host(), message);
     CleanupAndExit(session);
@@ -33,6 +34,14 @@ void planUpdate(Session& session, std::vector<std::wstring> fileEntries) {
     PlanInput input{runtime.host().programDirectory(), state.InstallDir, std::move(fileEntries),
                     state.stamps};
     UpdatePlan plan = makeUpdatePlan(runtime.files(), input);
+    if (!state.expectedContents.empty()) {
+        for (const std::wstring& entry : input.fileEntries) {
+            const auto expected = state.expectedContents.find(sealNameKey(entry));
+            plan.entryContents.push_back(
+                expected == state.expectedContents.end() ? std::nullopt : std::optional(expected->second));
+        }
+    }
+    if (state.trust) planTrustFile(runtime.files(), plan, *state.trust);
     for (const PlanRefusal& refusal : plan.refusals) {
         runtime.host().logEvent(L"Mise \u00E0 jour refus\u00E9e avant toute copie : " +
                                 refusalReasonText(refusal));

@@ -4,14 +4,16 @@
 #include <vector>
 
 #include "run/box_message.h"
+#include "run/run_state.h"
 
 namespace setup {
 
 struct Session;
 
 /// Ends the run before it has changed anything, keeping the update folder so the update can be run again:
-/// shows `message`, exit status 3.
-[[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message);
+/// shows `message`, exit status `status` (3, a failure, unless a check refused the update).
+[[noreturn]] void stopKeepingUpdate(Session& session, const BoxMessage& message,
+                                    ExitStatus status = ExitStatus::Failed);
 
 /// Decides everything the update will touch, from the list's file entries (as the copy reads them, in
 /// the list's order) and the stamps found, and

@@ -1,8 +1,10 @@
 #include "seal/seal_check.h"
 
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <set>
+#include <system_error>
 #include <utility>
 
 #include "platform/file_io.h"
@@ -19,25 +21,34 @@ std::wstring inFolder(const std::wstring& folder, std::wstring_view name) {
     return folder + L"\\" + std::wstring(name);
 }
 
-std::vector<SealProblem> findProblems(const std::wstring& folder,
-                                      const std::vector<std::wstring>& copiedNames, bool stopAtFirst) {
+/// What the seal names, and the problems found without reading a sealed file.
+struct SealReading {
+    std::vector<SealProblem> problems;
+    std::vector<SealedContent> toRead;
+    std::vector<std::size_t> lines;  ///< each file of toRead's line in the seal
+    std::vector<SystemPath> paths;   ///< each file of toRead's path
+};
+
+SealReading readSeal(const std::wstring& folder, const std::vector<std::wstring>& copiedNames) {
+    SealReading reading;
     std::optional<std::string> bytes;
     try {
         bytes = readFileIfPresent(mapPath(inFolder(folder, kSealFileName)));
     } catch (const std::exception&) {
-        return {{SealProblemKind::SealUnreadable, std::wstring(kSealFileName), 0}};
+        reading.problems.push_back({SealProblemKind::SealUnreadable, std::wstring(kSealFileName), 0});
+        return reading;
     }
-    if (!bytes) return {};
+    if (!bytes) return reading;
     const ParsedSeal seal = parseSeal(*bytes);
-    if (seal.malformedLine != 0)
-        return {{SealProblemKind::SealMalformed, std::wstring(kSealFileName), seal.malformedLine}};
+    if (seal.malformedLine != 0) {
+        reading.problems.push_back(
+            {SealProblemKind::SealMalformed, std::wstring(kSealFileName), seal.malformedLine});
+        return reading;
+    }
 
     std::map<std::wstring, const SealLine*> sealed;
     for (const SealLine& line : seal.lines) sealed.emplace(sealNameKey(line.name), &line);
-    std::vector<SealProblem> problems;
     std::set<std::wstring> copied;
-    std::vector<std::pair<std::wstring, const SealLine*>> toRead;
-    std::vector<SystemPath> paths;
     for (const std::wstring& name : copiedNames) {
         const std::wstring key = sealNameKey(name);
         if (!copied.insert(key).second) continue;
@@ -45,45 +56,48 @@ std::vector<SealProblem> findProblems(const std::wstring& folder,
         if (!resolvesInsideFolder(folder, name, LastLink::Followed)) continue;
         const auto line = sealed.find(key);
         if (line == sealed.end()) {
-            problems.push_back({SealProblemKind::NotSealed, name, 0});
+            reading.problems.push_back({SealProblemKind::NotSealed, name, 0});
             continue;
         }
         SystemPath path = mapPath(inFolder(folder, name));
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
         if (!existsNoFollow(path)) {
-            problems.push_back({SealProblemKind::Missing, name, line->second->line});
+            reading.problems.push_back({SealProblemKind::Missing, name, line->second->line});
             continue;
         }
-        toRead.emplace_back(name, line->second);
-        paths.push_back(std::move(path));
+        reading.toRead.push_back({name, line->second->digest, error ? 0 : size});
+        reading.lines.push_back(line->second->line);
+        reading.paths.push_back(std::move(path));
     }
     for (const SealLine& line : seal.lines) {
         if (!copied.contains(sealNameKey(line.name)))
-            problems.push_back({SealProblemKind::NotCopied, line.name, line.line});
+            reading.problems.push_back({SealProblemKind::NotCopied, line.name, line.line});
     }
-    if (stopAtFirst && !problems.empty()) return problems;
-
-    const std::vector<std::optional<Sha256Digest>> digests = digestFiles(paths);
-    for (std::size_t i = 0; i < digests.size(); ++i) {
-        if (!digests[i])
-            problems.push_back({SealProblemKind::Unreadable, toRead[i].first, toRead[i].second->line});
-        else if (*digests[i] != toRead[i].second->digest)
-            problems.push_back({SealProblemKind::Damaged, toRead[i].first, toRead[i].second->line});
-    }
-    return problems;
+    return reading;
 }
 
 }  // namespace
 
 std::vector<SealProblem> sealProblems(const std::wstring& updateFolder,
                                       const std::vector<std::wstring>& copiedNames) {
-    return findProblems(updateFolder, copiedNames, false);
+    SealReading reading = readSeal(updateFolder, copiedNames);
+    const std::vector<std::optional<Sha256Digest>> digests = digestFiles(reading.paths);
+    for (std::size_t i = 0; i < digests.size(); ++i) {
+        const SealedContent& file = reading.toRead[i];
+        if (!digests[i])
+            reading.problems.push_back({SealProblemKind::Unreadable, file.name, reading.lines[i]});
+        else if (*digests[i] != file.digest)
+            reading.problems.push_back({SealProblemKind::Damaged, file.name, reading.lines[i]});
+    }
+    return reading.problems;
 }
 
-std::optional<SealProblem> firstSealProblem(const std::wstring& updateFolder,
-                                            const std::vector<std::wstring>& copiedNames) {
-    std::vector<SealProblem> problems = findProblems(updateFolder, copiedNames, true);
-    if (problems.empty()) return std::nullopt;
-    return problems.front();
+SealedContents sealedContents(const std::wstring& updateFolder,
+                              const std::vector<std::wstring>& copiedNames) {
+    SealReading reading = readSeal(updateFolder, copiedNames);
+    if (!reading.problems.empty()) return {reading.problems.front(), {}};
+    return {std::nullopt, std::move(reading.toRead)};
 }
 
 }  // namespace setup

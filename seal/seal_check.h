@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/file_digest.h"
 
 namespace setup {
 
@@ -33,9 +36,21 @@ struct SealProblem {
 std::vector<SealProblem> sealProblems(const std::wstring& updateFolder,
                                       const std::vector<std::wstring>& copiedNames);
 
-/// The first problem of sealProblems, without reading any file when one is found before the reading;
-/// nullopt when the folder holds no seal or the seal matches every file.
-std::optional<SealProblem> firstSealProblem(const std::wstring& updateFolder,
-                                            const std::vector<std::wstring>& copiedNames);
+/// A file the seal vouches for, as the copy is to find it.
+struct SealedContent {
+    std::wstring name;  ///< as the list names it first
+    Sha256Digest digest{};
+    std::uint64_t size = 0;  ///< its size in the update folder when the seal was read
+};
+
+/// What the seal says of the files the copy is to copy, read without reading any of them: the first
+/// problem that needs no file's bytes (the seal itself, a name not sealed, a file missing, a line not
+/// copied), or each sealed file once. Nothing when the folder holds no seal. The digests are the copy's
+/// to compare, with the bytes it stages.
+struct SealedContents {
+    std::optional<SealProblem> problem;
+    std::vector<SealedContent> files;
+};
+SealedContents sealedContents(const std::wstring& updateFolder, const std::vector<std::wstring>& copiedNames);
 
 }  // namespace setup

@@ -24,7 +24,7 @@ std::vector<SealedFile> digestUpdateFiles(const std::wstring& updateFolder,
     }
     const std::vector<std::optional<Sha256Digest>> digests = digestFiles(paths);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!digests[i]) throw Failure("cannot read " + toUtf8(files[i].name));
+        if (!digests[i]) throw Failure("impossible de lire " + toUtf8(files[i].name));
         files[i].digest = *digests[i];
     }
     return files;

@@ -77,7 +77,8 @@ std::wstring readLine(const std::string& line, Journal& journal) {
         const std::wstring& path = wide[1];
         if (!isJournalPath(path)) return L"un fichier hors de l'installation";
         const std::size_t last = path.find_last_of(L'/');
-        if (isOwnFileName(last == std::wstring::npos ? path : path.substr(last + 1)))
+        // The one file of the program's own a run writes is the trust file, at the installation's top.
+        if (path != kTrustName && isOwnFileName(last == std::wstring::npos ? path : path.substr(last + 1)))
             return L"un fichier nomm\u00E9 comme les fichiers du programme";
         if (wide[2] != path + kStagedSuffix)
             return L"une copie pr\u00E9par\u00E9e que le programme ne nomme pas ainsi";

@@ -44,7 +44,8 @@ struct Journal {
 
 /// The journal as UTF-8 lines ending with a line feed: a heading, "run\t<id>", "process\t<number>", then
 /// "folder\t<path>", "new\t<path>\t<staged>", "replace\t<path>\t<staged>\t<aside>",
-/// "value\t<section>\t<key>\t<before>" or "novalue\t<section>\t<key>" lines, and "end".
+/// "value\t<section>\t<key>\t<before>" or "novalue\t<section>\t<key>" lines, and "end". The
+/// installation's trust file, which the commit writes with the files, is one of the files.
 std::string formatJournal(const Journal& journal);
 
 /// How a journal's text reads.

@@ -141,6 +141,7 @@ void StagedUpdate::begin() {
     m_journal.process = currentProcessId();
     m_journal.folders = m_plan.folders;
     for (const PlannedFile& file : m_plan.files) m_journal.files.push_back({file.relative, file.replacing});
+    if (m_plan.trust) m_journal.files.push_back({kTrustName, m_plan.trustReplacing});
     for (const PlannedStamp& stamp : m_plan.stamps) {
         const bool known =
             std::any_of(m_journal.values.begin(), m_journal.values.end(),
@@ -158,13 +159,16 @@ void StagedUpdate::begin() {
     tell(m_log, L"Journal " + path + L" (ex\u00E9cution " + m_journal.runId + L")");
 }
 
-void StagedUpdate::stage(std::size_t index) { stageFrom(index, m_plan.files.at(index).source); }
+void StagedUpdate::stage(std::size_t index) { stageFrom(index, m_plan.files.at(index).source, nullptr); }
 
 void StagedUpdate::stageEntry(std::size_t entry) {
-    stageFrom(m_plan.entryFiles.at(entry), m_plan.entrySources.at(entry));
+    const ExpectedContent* expected = nullptr;
+    if (entry < m_plan.entryContents.size() && m_plan.entryContents[entry])
+        expected = &*m_plan.entryContents[entry];
+    stageFrom(m_plan.entryFiles.at(entry), m_plan.entrySources.at(entry), expected);
 }
 
-void StagedUpdate::stageFrom(std::size_t index, const std::wstring& source) {
+void StagedUpdate::stageFrom(std::size_t index, const std::wstring& source, const ExpectedContent* expected) {
     if (m_phase != Phase::Staging) throw Failure("la mise \u00E0 jour n'en est pas \u00E0 la copie");
     const PlannedFile& file = m_plan.files.at(index);
     // The folders a file needs are made just before it, parents first, so a copy never waits elsewhere.
@@ -174,13 +178,25 @@ void StagedUpdate::stageFrom(std::size_t index, const std::wstring& source) {
         m_createdFolders.insert(folder);
     }
     const std::wstring target = joinPath(m_plan.root, file.relative);
-    const std::uint64_t bytes = m_files.copyFile(source, target, target + kStagedSuffix);
+    // What is compared is what was staged: a file rewritten in the update folder meanwhile cannot slip in.
+    CopyCheck check;
+    if (expected) check.limit = expected->limit;
+    const std::uint64_t bytes =
+        m_files.copyFile(source, target, target + kStagedSuffix, expected ? &check : nullptr);
+    if (expected && (bytes > expected->limit || check.digest != expected->digest)) {
+        tell(m_log, L"Fichier pr\u00E9par\u00E9 diff\u00E9rent de son sceau : " + expected->name +
+                        (bytes > expected->limit ? L" (plus grand que sa taille)" : L""));
+        throw StagedFileDiffers(expected->name);
+    }
     if (m_staged) m_staged(source, target, bytes);
 }
 
 void StagedUpdate::commit() {
     if (final()) return;
     if (m_phase != Phase::Staging) throw Failure("la mise \u00E0 jour n'en est pas \u00E0 la copie");
+    // The trust file is staged like the files, so the same renames put it in place and the same undo
+    // takes it back: the installation never trusts a key whose update is not there.
+    if (m_plan.trust) m_files.writeFile(stagedPath(m_plan.root, m_journal.files.back()), *m_plan.trust);
     std::vector<std::wstring> staged;
     for (const JournalFile& file : m_journal.files) staged.push_back(stagedPath(m_plan.root, file));
     m_files.flushFiles(staged);
@@ -190,7 +206,8 @@ void StagedUpdate::commit() {
         m_files.rename(stagedPath(m_plan.root, file), target);
     }
     m_files.flushFolders(touchedFolders(m_files, m_plan.root, m_journal));
-    tell(m_log, L"Validation faite : " + std::to_wstring(m_journal.files.size()) + L" fichier(s) en place");
+    tell(m_log, L"Validation faite : " + std::to_wstring(m_plan.files.size()) + L" fichier(s) en place");
+    if (m_plan.trust) tell(m_log, L"Fichier de confiance en place : " + joinPath(m_plan.root, kTrustName));
     for (const PlannedStamp& stamp : m_plan.stamps) {
         m_registry.write(stamp.section, kVersionKey, stamp.version);
         tell(m_log, L"Version inscrite : " + stamp.section + L" en version " + guillemets(stamp.version));

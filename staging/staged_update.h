@@ -40,8 +40,9 @@ class StagedUpdate {
     /// file again replaces its staged copy. Throws Failure.
     void stage(std::size_t index);
     /// Stages the file that entry `entry` of the list names (see UpdatePlan::entryFiles) from that entry's
-    /// own source, as the list's order has it: a later entry for the same file stages it again. Throws
-    /// Failure.
+    /// own source, as the list's order has it: a later entry for the same file stages it again. The bytes
+    /// staged are compared with what the plan expects of the entry, if anything: throws StagedFileDiffers
+    /// when they differ, as soon as the file is larger than expected. Throws Failure.
     void stageEntry(std::size_t entry);
     /// Puts every staged file in place and writes the stamps; once it returns the update is final, and
     /// a second call does nothing. Throws Failure; undo then puts everything back.
@@ -59,7 +60,7 @@ class StagedUpdate {
   private:
     enum class Phase { Planned, Staging, Final, Finished, Undone };
 
-    void stageFrom(std::size_t index, const std::wstring& source);
+    void stageFrom(std::size_t index, const std::wstring& source, const ExpectedContent* expected);
 
     FileServices& m_files;
     RegistryValues& m_registry;
@@ -69,6 +70,18 @@ class StagedUpdate {
     Journal m_journal;
     std::set<std::wstring> m_createdFolders;
     Phase m_phase = Phase::Planned;
+};
+
+/// A staged copy that is not what the update's seal or signature vouches for: the file changed after it
+/// was sealed, or grew past its size.
+class StagedFileDiffers : public Failure {
+  public:
+    explicit StagedFileDiffers(std::wstring name)
+        : Failure("a staged file differs from its seal"), m_name(std::move(name)) {}
+    const std::wstring& name() const { return m_name; }
+
+  private:
+    std::wstring m_name;
 };
 
 /// A journal found at the start that the program will not act on: it changes nothing.

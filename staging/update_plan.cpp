@@ -241,4 +241,13 @@ UpdatePlan makeUpdatePlan(FileServices& files, const PlanInput& input) {
     return plan;
 }
 
+void planTrustFile(FileServices& files, UpdatePlan& plan, std::string text) {
+    const NodeKind kind = files.kindOf(joinPath(plan.root, kTrustName));
+    // Only a file of the program's own stands there; anything else is no trust file to replace.
+    if (kind == NodeKind::Folder || kind == NodeKind::Other)
+        plan.refusals.push_back({kTrustName, RefusalReason::NotAFile});
+    plan.trust = std::move(text);
+    plan.trustReplacing = kind == NodeKind::File;
+}
+
 }  // namespace setup

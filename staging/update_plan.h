@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/file_digest.h"
 #include "platform/program_files.h"
 
 namespace setup {
@@ -20,6 +22,15 @@ struct PlannedFile {
     std::wstring relative;   ///< below the installation, "/" between components, as the file system spells it
     bool replacing = false;  ///< an installed file is moved aside for it; false when it is new
     bool operator==(const PlannedFile&) const = default;
+};
+
+/// What a file of the update must hold, as its seal or its signature vouches: the copy compares the bytes it
+/// stages with it.
+struct ExpectedContent {
+    std::wstring name;  ///< the file as the list names it, for the person told it differs
+    Sha256Digest digest{};
+    std::uint64_t limit = 0;  ///< the most bytes it may hold
+    bool operator==(const ExpectedContent&) const = default;
 };
 
 /// A version the update records once its files are in place.
@@ -56,8 +67,14 @@ struct UpdatePlan {
     std::vector<std::size_t> entryFiles;
     /// For each file entry of the list, in order: the update's file it names.
     std::vector<std::wstring> entrySources;
+    /// For each file entry of the list, in order, when the update is sealed: what its file must hold.
+    /// Empty for an update without a seal.
+    std::vector<std::optional<ExpectedContent>> entryContents;
     std::vector<std::wstring> folders;  ///< folders to create below the installation, parents first
     std::vector<PlannedStamp> stamps;
+    /// The installation's trust file as the commit writes it, when the update is signed.
+    std::optional<std::string> trust;
+    bool trustReplacing = false;  ///< a trust file is there, which the commit moves aside
     std::vector<PlanRefusal> refusals;
 
     /// True when the update may go ahead.
@@ -77,5 +94,9 @@ struct PlanInput {
 /// Looks at the installation and the update folder once and decides every file, folder and value the
 /// update will touch, or why it refuses. Changes nothing.
 UpdatePlan makeUpdatePlan(FileServices& files, const PlanInput& input);
+
+/// Adds to `plan` the installation's trust file `text`, which the commit writes with the files; refuses
+/// the update when something that is no file stands at its name.
+void planTrustFile(FileServices& files, UpdatePlan& plan, std::string text);
 
 }  // namespace setup

@@ -132,6 +132,22 @@ void replaceFileAtomically(const fs::path& path, const std::string& bytes) {
                             [&](int fd) { writeAll(fd, bytes.data(), bytes.size(), target.string()); });
 }
 
+void writeNewPrivateFile(const fs::path& path, const std::string& bytes) {
+    // Made with its final mode from the first byte, so no other user ever holds it open.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) fail("impossible de cr\u00E9er", path, errno);
+    Descriptor file(fd);
+    try {
+        writeAll(fd, bytes.data(), bytes.size(), path.string());
+        if (::fsync(fd) != 0) fail("impossible d'\u00E9crire sur le disque", path, errno);
+        if (const int closeError = file.release(); closeError != 0)
+            fail("impossible de fermer", path, closeError);
+    } catch (...) {
+        ::unlink(path.c_str());
+        throw;
+    }
+}
+
 bool existsNoFollow(const fs::path& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;

@@ -198,6 +198,23 @@ void replaceFileAtomically(const SystemPath& path, const std::string& bytes) {
                             [&](HANDLE file) { writeAll(file, bytes.data(), bytes.size(), path); });
 }
 
+void writeNewPrivateFile(const SystemPath& path, const std::string& bytes) {
+    // The folder's own access rules apply: Windows gives a new file no mode of its own.
+    HANDLE handle = ::CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) fail("impossible de cr\u00E9er", path, ::GetLastError());
+    try {
+        writeAll(handle, bytes.data(), bytes.size(), path);
+        if (!::FlushFileBuffers(handle))
+            fail("impossible d'\u00E9crire sur le disque", path, ::GetLastError());
+    } catch (...) {
+        ::CloseHandle(handle);
+        ::DeleteFileW(systemPath(path).c_str());
+        throw;
+    }
+    ::CloseHandle(handle);
+}
+
 bool existsNoFollow(const SystemPath& path) {
     try {
         // The attributes of a link or junction are its own: the query never goes to its target.

@@ -443,6 +443,26 @@ std::uint64_t copyContent(HANDLE in, HANDLE out, const std::wstring& source,
     return copied;
 }
 
+/// Copies the rest of `in` to `out` through the buffer, digesting each block as it is written, and stops
+/// once one byte more than `check.limit` is written; answers the bytes copied.
+std::uint64_t copyChecked(HANDLE in, HANDLE out, CopyCheck& check, const std::wstring& source,
+                          const std::wstring& destination) {
+    const std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
+    Sha256 digest;
+    std::uint64_t copied = 0;
+    while (copied <= check.limit) {
+        const std::uint64_t room = check.limit - copied + 1;
+        const DWORD want = room < kCopyBuffer ? static_cast<DWORD>(room) : static_cast<DWORD>(kCopyBuffer);
+        const std::size_t count = readSome(in, buffer.get(), want, source);
+        if (count == 0) break;
+        writeAll(out, buffer.get(), count, destination);
+        digest.update(buffer.get(), count);
+        copied += count;
+    }
+    check.digest = digest.finish();
+    return copied;
+}
+
 [[noreturn]] void failTooLarge(const std::wstring& path, std::size_t limit) {
     throw Failure("impossible de lire " + toUtf8(path) + " : il d\u00E9passe " + std::to_string(limit) +
                   " octets");
@@ -645,7 +665,9 @@ struct HeldFolderFiles::Folders {
             if (part == L".") continue;
             if (part != L"..") {
                 if (!isPlainName(part))
-                    place.flaw = "Windows y lirait un autre nom (un p\u00E9riph\u00E9rique, un flux, des points \u00E0 la fin)";
+                    place.flaw =
+                        "Windows y lirait un autre nom (un p\u00E9riph\u00E9rique, un flux, des points "
+                        "\u00E0 la fin)";
                 kept.push_back(std::move(part));
             } else if (kept.empty()) {
                 place.flaw = "il sort du dossier o\u00F9 il se trouve";
@@ -889,7 +911,7 @@ std::wstring HeldFolderFiles::realPath(const std::wstring& path) {
 bool HeldFolderFiles::nameFits(const std::wstring& name) { return nameFitsSystem(name); }
 
 std::uint64_t HeldFolderFiles::copyFile(const std::wstring& source, const std::wstring& installed,
-                                        const std::wstring& staged) {
+                                        const std::wstring& staged, CopyCheck* check) {
     const Place target = m_folders->changePlace(staged, "impossible de placer une copie provisoire en");
     const HANDLE folder = m_folders->parentOf(target, "impossible de placer une copie provisoire en");
     Handle in;
@@ -916,7 +938,8 @@ std::uint64_t HeldFolderFiles::copyFile(const std::wstring& source, const std::w
     Handle out = createFresh(folder, target.leaf(), staged);
     std::uint64_t copied = 0;
     try {
-        copied = copyContent(in.get(), out.get(), source, staged);
+        copied = check ? copyChecked(in.get(), out.get(), *check, source, staged)
+                       : copyContent(in.get(), out.get(), source, staged);
         if (attributes != FILE_ATTRIBUTE_NORMAL && !setAttributes(out.get(), attributes))
             fail("impossible de fixer les attributs de", staged, ::GetLastError());
     } catch (...) {

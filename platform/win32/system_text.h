@@ -16,7 +16,8 @@ std::wstring systemText(const char* what, Call call) {
     for (;;) {
         const DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
         if (length == 0)
-            throw Failure(std::string("cannot find ") + what + ": error " + std::to_string(::GetLastError()));
+            throw Failure(std::string("impossible de trouver ") + what + " : erreur Windows " +
+                          std::to_string(::GetLastError()));
         if (length < text.size()) {
             text.resize(length);
             return text;

@@ -1,5 +1,5 @@
-// Whole runs of a sealed update: the files are checked against the seal after the confirmation and
-// before the copy; a damaged update changes nothing and stays in its folder.
+// Whole runs of a sealed update: the seal is read after the confirmation, each file's bytes are compared
+// with it as they are staged, before the commit; a damaged update changes nothing and stays in its folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -76,8 +76,6 @@ TEST_F(SealedRun, DamagedFileIsNamedAndNothingChanges) {
             {L"Le fichier \u00AB kelvane.exe \u00BB de la mise \u00E0 jour est endommag\u00E9 ou incomplet." +
                  kFetchAgain,
              kFailureTitle, 16}}));
-    EXPECT_EQ(run.form2.loads, 0);
-    EXPECT_TRUE(run.runtime.copies.empty());
     EXPECT_EQ(run.snapshot(), before);
     EXPECT_EQ(run.filesInUpdateFolder(), shipped) << "kept to be looked at or fetched again";
 }
@@ -96,7 +94,7 @@ struct DamageCase {
     std::wstring text;  ///< what the box says before the common ending
 };
 
-TEST_F(SealedRun, EachDamageStopsTheRunBeforeTheCopy) {
+TEST_F(SealedRun, EachDamageStopsTheRunBeforeTheCommit) {
     const std::wstring file = L"Le fichier \u00AB ";
     const DamageCase rows[] = {
         {"one byte changed", [](SealedUpdate& t) { t.run.addUpdateFile("kelvane.exe", "new prograM"); },
@@ -141,6 +139,30 @@ TEST_F(SealedRun, EachDamageStopsTheRunBeforeTheCopy) {
         EXPECT_EQ(fresh.run.snapshot(), before);
         EXPECT_TRUE(fs::exists(fresh.run.updateFolder / "setup.lst"));
         EXPECT_TRUE(fs::exists(fresh.run.updateFolder / "setup.sum"));
+    }
+}
+
+TEST_F(SealedRun, FileRewrittenAfterTheSealIsReadIsRefusedAsItIsStaged) {
+    const std::pair<const char*, std::string> rows[] = {
+        {"same size", "new prograM"},
+        {"larger: the copy stops one byte past the sealed size", std::string(1 << 20, 'x')},
+    };
+    for (const auto& [name, bytes] : rows) {
+        SCOPED_TRACE(name);
+        SealedUpdate fresh;
+        const InstallationState before = fresh.run.snapshot();
+        const std::string content = bytes;
+        fresh.run.runtime.beforeFileChange = [&fresh, content](const std::wstring& call) {
+            if (call.starts_with(L"stage ") && call.find(L"kelvane.exe") != std::wstring::npos)
+                fresh.run.addUpdateFile("kelvane.exe", content);
+        };
+        EXPECT_EQ(fresh.run.run(), 3);
+        EXPECT_EQ(fresh.run.runtime.messages.back().text,
+                  L"Le fichier \u00AB kelvane.exe \u00BB de la mise \u00E0 jour est endommag\u00E9 ou "
+                  L"incomplet." +
+                      kFetchAgain);
+        EXPECT_EQ(fresh.run.snapshot(), before);
+        EXPECT_TRUE(fs::exists(fresh.run.updateFolder / "setup.sum")) << "kept to be fetched again";
     }
 }
 

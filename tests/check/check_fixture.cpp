@@ -1,10 +1,11 @@
 #include "tests/check/check_fixture.h"
 
 #include "app/update_sequence.h"
-#include "run/messages.h"
 #include "directives/list_directives.h"
+#include "platform/file_digest.h"
 #include "platform/path_mapping.h"
 #include "platform/text_codec.h"
+#include "run/messages.h"
 #include "run/run_state.h"
 #include "run/session.h"
 #include "tests/support/fake_windows.h"
@@ -22,10 +23,12 @@ namespace fs = std::filesystem;
 class RecordingRuntime final : public ScriptedRuntime {
   public:
     using ScriptedRuntime::ScriptedRuntime;
-    std::uint64_t stageCopy(const std::wstring& source, const std::wstring&,
-                            const std::wstring& staged) override {
+    std::uint64_t stageCopy(const std::wstring& source, const std::wstring&, const std::wstring& staged,
+                            CopyCheck* check) override {
         acted.push_back(L"copy " + source);
         realFiles().writeFile(staged, "");
+        // A sealed file is taken as staged whole: its digest is the one of the bytes it would stage.
+        if (check) check->digest = fileSha256(mapPath(source));
         return 0;
     }
     /// Deletions in the update folder are recorded; the update's own bookkeeping in the installation (its

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs setup-check itself: on the sample update against its installation (exit 0, JSON that parses),
+# Runs setup-check itself: on the sample update against its installation (exit 0, JSON that parses), signed
+# (openssl verifies it) and refused by an installation trusting another key (exit 2),
 # on an installation too old for it (exit 2), on one whose journal setup refuses with a list that every
 # installation refuses (exit 1, each said once, with an installation or without), and on a list with
 # mistakes (exit 1, each at its line).
@@ -23,6 +24,20 @@ expect "sample applies" "$(status_of "$check" --strict --registry "$work/sample/
 expect "sample verdict" "$(tail -n 1 "$work/out")" "Résultat : la mise à jour s'appliquerait à cette installation."
 expect "json status" "$(status_of "$check" --json --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 0
 expect "json parses" "$(python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); print(d["result"], d["dryRun"]["wouldApply"])' "$work/out")" "applies True"
+
+# A vendor's key pair, a signed update that openssl verifies by the command the authoring guide gives, and
+# an installation provisioned with another key, which refuses it.
+rm -f "$work/vendor.key" "$work/vendor.pub" "$work/other.key" "$work/other.pub"
+expect "new key" "$(status_of "$check" --new-key "$work/vendor")" 0
+expect "private key for its owner alone" "$(stat -c %a "$work/vendor.key")" 600
+expect "a key is never replaced" "$(status_of "$check" --new-key "$work/vendor")" 1
+expect "signed" "$(status_of "$check" --sign "$work/vendor.key" "$work/sample/update")" 0
+expect "openssl verifies" "$(cd "$work/sample/update" && openssl dgst -sha256 -verify "$work/vendor.pub" -signature setup.sig setup.signed)" "Verified OK"
+"$check" --new-key "$work/other" > /dev/null
+expect "trust provisioned" "$(status_of "$check" --trust "$work/other.pub" "$work/sample/Kelvane")" 0
+expect "another key refused" "$(status_of "$check" --json --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 2
+expect "key-not-trusted" "$(python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); print([e["rule"] for e in d["errors"]], bool(d["errors"][0]["fix"]))' "$work/out")" "['key-not-trusted'] True"
+rm "$work/sample/Kelvane/.setup-trust" "$work/sample/update/setup.sig" "$work/sample/update/setup.signed"
 
 sed -i 's/^Version=2.0/Version=1.0/' "$work/sample/windows/Tamreg.reg"
 expect "old installation refuses" "$(status_of "$check" --registry "$work/sample/windows/Tamreg.reg" "$work/sample/update")" 2

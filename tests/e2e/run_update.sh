@@ -2,7 +2,8 @@
 # Runs the built program from a copy in a sample update folder on a virtual X display, answered with
 # the keyboard, and checks what it left behind: exit status, files, and the registry byte for byte.
 #   run_update.sh full|declined|damaged|held_retry|held_cancel PROGRAM WORK_FOLDER [WINE_PREFIX]
-# "damaged" changes one byte of a sealed file after the sealing, as a bad download would. "held_retry" and
+# "damaged" changes one byte of a sealed file after the sealing, as a bad download would: the copy finds it
+# as it stages the file, under the progress window, and puts everything back. "held_retry" and
 # "held_cancel" (Windows) run while a second program, $FILE_HOLDER, holds the installed program: the box
 # that names it is answered Retry once the holder has let go, or Cancel.
 # A Windows PROGRAM (setup.exe) runs under Wine in WINE_PREFIX (scripts/with-wine), with the registry in
@@ -107,6 +108,6 @@ case "$scenario" in
         ;;
 esac
 [ "$scenario" = damaged ] || expect "update folder emptied" "$left" ""
-case "$scenario" in declined) shots=2 ;; held_*) shots=4 ;; *) shots=3 ;; esac
+case "$scenario" in declined) shots=2 ;; held_* | damaged) shots=4 ;; *) shots=3 ;; esac
 expect "screenshots saved" "$(ls "$work/shots" | wc -l | tr -d ' ')" "$shots"
 exit $((failures > 0))

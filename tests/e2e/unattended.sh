@@ -273,6 +273,32 @@ case "$scenario" in
         run /quiet /log "$log_arg"
         expect "exit status once the holder let go" "$status" 0
         ;;
+    signed)
+        checker=${SETUP_CHECK:-$top/build/setup-check}
+        [ -x "$checker" ] || { echo "SKIP: no Linux setup-check at $checker"; exit 77; }
+        keys=$work.keys
+        rm -rf "$keys" && mkdir -p "$keys"
+        "$checker" --new-key "$keys/vendor" > /dev/null
+        "$checker" --sign "$keys/vendor.key" "$work/update" > /dev/null
+        expect "openssl verifies" "$(cd "$work/update" && openssl dgst -sha256 -verify "$keys/vendor.pub" -signature setup.sig setup.signed)" "Verified OK"
+        cp -a "$work/update" "$keys/update"
+        run /quiet /log "$log_arg"
+        expect "exit status" "$status" 0
+        expect "program copied" "$(first_line "$work/Kelvane/kelvane.bin")" "Kelvane 3.1"
+        expect "trust recorded" "$(grep -c "^key	$(sed -n 's/^key	//p' "$keys/update/setup.signed")$" "$work/Kelvane/.setup-trust") $(grep -c '^version	Kelvane	3.1$' "$work/Kelvane/.setup-trust")" "1 1"
+        expect "update folder emptied" "$(cd "$work/update" && find . -type f ! -name "$name")" ""
+        logged "Signature vérifiée ; sa clé sera celle de l'installation"
+        # An older update, signed by the same key, replayed: refused with status 2, nothing changed.
+        sed -i 's/^Version=3.1/Version=2.0/' "$registry"
+        before=$(listing "$work/Kelvane"; md5sum < "$registry")
+        rm -rf "$work/update" && cp -a "$keys/update" "$work/update"
+        sed -i 's/^#3.1/#2.5/' "$work/update/setup.lst"
+        "$checker" --sign "$keys/vendor.key" "$work/update" > /dev/null
+        run /quiet /log "$log_arg"
+        expect "older: exit status" "$status" 2
+        expect "older: standard error" "$(cat "$out/stderr")" "Mise à jour refusée — Cette mise à jour installerait la version 2.5 de Kelvane, plus ancienne que la version 3.1 déjà installée ; elle n'a pas été installée."
+        expect "older: nothing changed" "$(listing "$work/Kelvane"; md5sum < "$registry")" "$before"
+        ;;
     *)
         echo "unknown scenario $scenario" >&2
         exit 2

@@ -30,4 +30,8 @@ std::optional<std::string> checkVersionNumbers(std::string_view bytes);
 /// nullopt.
 std::optional<std::string> checkSealFormat(std::string_view bytes);
 
+/// Reads `bytes` as a signed statement and as a trust file: neither throws, and a text that reads is the
+/// very text its record writes again. Answers what broke, or nullopt.
+std::optional<std::string> checkSignedTexts(std::string_view bytes);
+
 }  // namespace setup::fuzz

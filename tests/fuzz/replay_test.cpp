@@ -26,10 +26,9 @@ struct Target {
 };
 
 constexpr Target kTargets[] = {
-    {"entry_reader", checkEntryReader},
-    {"profile_format", checkProfileFormat},
-    {"version_numbers", checkVersionNumbers},
-    {"seal_format", checkSealFormat},
+    {"entry_reader", checkEntryReader},       {"profile_format", checkProfileFormat},
+    {"version_numbers", checkVersionNumbers}, {"seal_format", checkSealFormat},
+    {"signed_texts", checkSignedTexts},
 };
 
 struct KeptInput {

@@ -130,6 +130,20 @@ TEST_F(FileRuntimeTest, StagesAnEmptyFileAndALargeOne) {
     EXPECT_EQ(readFile(m_dir / "out" / "large.bin.new"), large);
 }
 
+TEST_F(FileRuntimeTest, CheckedCopyDigestsWhatItStagesAndStopsPastTheLimit) {
+    std::string large(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 % 251);
+    writeFile(m_dir / "large.bin", large);
+    fs::create_directory(m_dir / "out");
+    CopyCheck whole{large.size(), {}};
+    EXPECT_EQ(files().copyFile(at(L"large.bin"), at(L"out\\a.bin"), at(L"out\\a.bin.new"), &whole),
+              large.size());
+    EXPECT_EQ(whole.digest, fileSha256(m_dir / "large.bin"));
+    CopyCheck small{1000, {}};
+    EXPECT_EQ(files().copyFile(at(L"large.bin"), at(L"out\\b.bin"), at(L"out\\b.bin.new"), &small), 1001u);
+    EXPECT_EQ(readFile(m_dir / "out" / "b.bin.new"), large.substr(0, 1001));
+}
+
 struct FailedCopyCase {
     const char* name;
     const wchar_t* source;

@@ -89,6 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostileRow{"FinalJournalCutShort", "Kelvane update journal 2\nrun\trun-1\n", kFinalJournalName},
         HostileRow{"AsideNameThatIsALinkOut",
                    journalWith("replace\taside.txt\taside.txt.setup-new\taside.txt.setup-old\n")},
+        HostileRow{"TrustFileBelowTheTop",
+                   journalWith("new\tsub/.setup-trust\tsub/.setup-trust.setup-new\n")},
         HostileRow{"LargerThanAnyRun", journalWith(std::string(kJournalLimit, '#'))}),
     [](const auto& info) { return info.param.name; });
 

@@ -43,13 +43,41 @@ void restart(MemoryFiles& files) {
     files.cutPower();
 }
 
+/// The sample update, unsigned, or signed: its commit then also replaces the installation's trust file.
+struct Sample {
+    const char* name;
+    MemoryTree oldTree;
+    MemoryTree newTree;
+    std::optional<std::string> trust;  ///< the trust file the commit writes
+};
+
+void PrintTo(const Sample& sample, std::ostream* out) { *out << sample.name; }
+
+MemoryTree with(MemoryTree tree, const std::wstring& path, const std::string& content) {
+    tree[path] = content;
+    return tree;
+}
+
+// Made when the rows are, after the sample's own trees exist.
+Sample unsignedSample() { return {"Unsigned", kSampleOldTree, kSampleNewTree, std::nullopt}; }
+Sample signedSample() {
+    return {"SignedWritingTheTrustFile", with(kSampleOldTree, L"/inst/.setup-trust", "old trust"),
+            with(kSampleNewTree, L"/inst/.setup-trust", "new trust"), "new trust"};
+}
+
+UpdatePlan planOf(MemoryFiles& files, const Sample& sample) {
+    UpdatePlan plan = makeUpdatePlan(files, kSampleInput);
+    if (sample.trust) planTrustFile(files, plan, *sample.trust);
+    return plan;
+}
+
 /// Runs the sample update on `files` until the power goes at `point`, the system having written back on
 /// its own all it held but the entries of the folder `notWrittenBack` when one is given; true when the
 /// update had become final before.
-bool updateUntilCut(MemoryFiles& files, CutPoint point,
+bool updateUntilCut(MemoryFiles& files, const Sample& sample, CutPoint point,
                     const std::optional<std::wstring>& notWrittenBack = {}) {
     cutPowerAt(files, point);
-    StagedUpdate update(files, files, makeUpdatePlan(files, kSampleInput));
+    StagedUpdate update(files, files, planOf(files, sample));
     try {
         carryOut(update);
     } catch (const PowerCut&) {
@@ -61,9 +89,9 @@ bool updateUntilCut(MemoryFiles& files, CutPoint point,
 
 /// The folders of the installation once the sample update is applied: each one in turn is the one the
 /// system had not written back.
-std::vector<std::wstring> installationFolders() {
+std::vector<std::wstring> installationFolders(const Sample& sample) {
     std::vector<std::wstring> folders;
-    for (const auto& [path, content] : MemoryFiles(kSampleNewTree).tree()) {
+    for (const auto& [path, content] : MemoryFiles(sample.newTree).tree()) {
         if (content == "<folder>" && (path == L"/inst" || path.rfind(L"/inst/", 0) == 0))
             folders.push_back(path);
     }
@@ -71,13 +99,13 @@ std::vector<std::wstring> installationFolders() {
 }
 
 /// The lines of the changes a whole run of the sample update makes, in order.
-std::vector<std::wstring> changesOfWholeRun() {
-    MemoryFiles files(kSampleOldTree, kSampleOldValues);
+std::vector<std::wstring> changesOfWholeRun(const Sample& sample) {
+    MemoryFiles files(sample.oldTree, kSampleOldValues);
     std::vector<std::wstring> changes;
     files.watch([&changes](const std::wstring& call, bool done) {
         if (done) changes.push_back(call);
     });
-    StagedUpdate update(files, files, makeUpdatePlan(files, kSampleInput));
+    StagedUpdate update(files, files, planOf(files, sample));
     carryOut(update);
     return changes;
 }
@@ -110,75 +138,80 @@ struct State {
 
 State stateOf(const MemoryFiles& files) { return {files.tree(), files.values()}; }
 
-State oldState() { return {MemoryFiles(kSampleOldTree).tree(), kSampleOldValues}; }
-State newState() { return {MemoryFiles(kSampleNewTree).tree(), kSampleNewValues}; }
+State oldState(const Sample& sample) { return {MemoryFiles(sample.oldTree).tree(), kSampleOldValues}; }
+State newState(const Sample& sample) { return {MemoryFiles(sample.newTree).tree(), kSampleNewValues}; }
 
 /// Checks the state the next start leaves after `recovery`: old or new, new when the update was final.
-void expectOneSide(const MemoryFiles& files, Recovery recovery, bool wasFinal) {
+void expectOneSide(const MemoryFiles& files, const Sample& sample, Recovery recovery, bool wasFinal) {
     const State state = stateOf(files);
     EXPECT_THAT(ownFilesIn(state.tree), ::testing::IsEmpty());
     if (wasFinal || recovery == Recovery::Completed) {
-        EXPECT_EQ(state, newState());
+        EXPECT_EQ(state, newState(sample));
     } else if (recovery == Recovery::RolledBack) {
-        EXPECT_EQ(state, oldState());
+        EXPECT_EQ(state, oldState(sample));
     } else {
-        EXPECT_THAT(state, ::testing::AnyOf(oldState(), newState()));
+        EXPECT_THAT(state, ::testing::AnyOf(oldState(sample), newState(sample)));
     }
 }
 
-TEST(PowerCut, WholeRunAppliesTheUpdate) {
-    MemoryFiles files(kSampleOldTree, kSampleOldValues);
-    const UpdatePlan plan = makeUpdatePlan(files, kSampleInput);
+class PowerCutAnywhere : public ::testing::TestWithParam<Sample> {};
+
+TEST_P(PowerCutAnywhere, WholeRunAppliesTheUpdate) {
+    const Sample& sample = GetParam();
+    MemoryFiles files(sample.oldTree, kSampleOldValues);
+    const UpdatePlan plan = planOf(files, sample);
     ASSERT_TRUE(plan.accepted());
     StagedUpdate update(files, files, plan);
 
     carryOut(update);
 
-    EXPECT_EQ(stateOf(files), newState());
+    EXPECT_EQ(stateOf(files), newState(sample));
     files.cutPower();
-    EXPECT_EQ(stateOf(files), newState()) << "all of it durable";
+    EXPECT_EQ(stateOf(files), newState(sample)) << "all of it durable";
     EXPECT_EQ(recoverInterruptedUpdate(files, files, L"/inst"), Recovery::None);
     ::testing::Test::RecordProperty("changes", static_cast<int>(files.changeCount()));
 }
 
 /// Recovers `files` as the next start does, checks what it leaves, and that what it leaves is durable
 /// before the program goes on.
-void expectRecoveredToOneSide(MemoryFiles& files, bool wasFinal) {
+void expectRecoveredToOneSide(MemoryFiles& files, const Sample& sample, bool wasFinal) {
     Recovery recovery = Recovery::None;
     EXPECT_NO_THROW(recovery = recoverInterruptedUpdate(files, files, L"/inst"));
-    expectOneSide(files, recovery, wasFinal);
+    expectOneSide(files, sample, recovery, wasFinal);
     const State recovered = stateOf(files);
     files.cutPower();
     EXPECT_EQ(stateOf(files), recovered) << "the recovery is durable once it returns";
     EXPECT_EQ(recoverInterruptedUpdate(files, files, L"/inst"), Recovery::None);
 }
 
-TEST(PowerCut, AtEveryStepOfTheUpdateLeavesTheOldOrTheNewInstallation) {
-    const std::vector<std::wstring> changes = changesOfWholeRun();
+TEST_P(PowerCutAnywhere, AtEveryStepOfTheUpdateLeavesTheOldOrTheNewInstallation) {
+    const Sample& sample = GetParam();
+    const std::vector<std::wstring> changes = changesOfWholeRun(sample);
     int rows = 0;
     for (const CutPoint point : cutPoints(changes.size())) {
         SCOPED_TRACE(describe(point, changes));
-        MemoryFiles files(kSampleOldTree, kSampleOldValues);
-        const bool wasFinal = updateUntilCut(files, point);
+        MemoryFiles files(sample.oldTree, kSampleOldValues);
+        const bool wasFinal = updateUntilCut(files, sample, point);
 
-        expectRecoveredToOneSide(files, wasFinal);
+        expectRecoveredToOneSide(files, sample, wasFinal);
         if (HasFailure()) return;  // one row's story is enough to read
         ++rows;
     }
     RecordProperty("rows", rows);
 }
 
-TEST(PowerCut, AfterTheSystemWroteBackAllButOneFolderLeavesTheOldOrTheNewInstallation) {
-    const std::vector<std::wstring> changes = changesOfWholeRun();
+TEST_P(PowerCutAnywhere, AfterTheSystemWroteBackAllButOneFolderLeavesTheOldOrTheNewInstallation) {
+    const Sample& sample = GetParam();
+    const std::vector<std::wstring> changes = changesOfWholeRun(sample);
     int rows = 0;
     for (const CutPoint point : cutPoints(changes.size())) {
-        for (const std::wstring& folder : installationFolders()) {
+        for (const std::wstring& folder : installationFolders(sample)) {
             SCOPED_TRACE(describe(point, changes) + ", all written back but " +
                          ::testing::PrintToString(folder));
-            MemoryFiles files(kSampleOldTree, kSampleOldValues);
-            const bool wasFinal = updateUntilCut(files, point, folder);
+            MemoryFiles files(sample.oldTree, kSampleOldValues);
+            const bool wasFinal = updateUntilCut(files, sample, point, folder);
 
-            expectRecoveredToOneSide(files, wasFinal);
+            expectRecoveredToOneSide(files, sample, wasFinal);
             if (HasFailure()) return;
             ++rows;
         }
@@ -188,13 +221,13 @@ TEST(PowerCut, AfterTheSystemWroteBackAllButOneFolderLeavesTheOldOrTheNewInstall
 
 /// The sample update staged on `files` and the commit failing at its last flush, the one that makes
 /// the journal's final name durable, after the system wrote back everything on its own.
-std::unique_ptr<StagedUpdate> commitFailingAtItsLastFlush(MemoryFiles& files) {
-    const std::vector<std::wstring> changes = changesOfWholeRun();
+std::unique_ptr<StagedUpdate> commitFailingAtItsLastFlush(MemoryFiles& files, const Sample& sample) {
+    const std::vector<std::wstring> changes = changesOfWholeRun(sample);
     std::size_t lastFlush = 0;
     for (std::size_t change = 1; change < changes.size(); ++change) {
         if (changes[change - 1].rfind(L"rename /inst/.setup-journal ->", 0) == 0) lastFlush = change;
     }
-    auto update = std::make_unique<StagedUpdate>(files, files, makeUpdatePlan(files, kSampleInput));
+    auto update = std::make_unique<StagedUpdate>(files, files, planOf(files, sample));
     update->begin();
     for (std::size_t index = 0; index < update->plan().files.size(); ++index) update->stage(index);
     std::size_t nth = 0;
@@ -210,21 +243,22 @@ std::unique_ptr<StagedUpdate> commitFailingAtItsLastFlush(MemoryFiles& files) {
     return update;
 }
 
-TEST(PowerCut, DuringTheUndoOfACommitWhoseLastFlushFailedLeavesTheOldOrTheNewInstallation) {
-    MemoryFiles once(kSampleOldTree, kSampleOldValues);
-    std::unique_ptr<StagedUpdate> undone = commitFailingAtItsLastFlush(once);
+TEST_P(PowerCutAnywhere, DuringTheUndoOfACommitWhoseLastFlushFailedLeavesTheOldOrTheNewInstallation) {
+    const Sample& sample = GetParam();
+    MemoryFiles once(sample.oldTree, kSampleOldValues);
+    std::unique_ptr<StagedUpdate> undone = commitFailingAtItsLastFlush(once, sample);
     const std::size_t before = once.changeCount();
     undone->undo();
-    ASSERT_EQ(stateOf(once), oldState());
+    ASSERT_EQ(stateOf(once), oldState(sample));
     const std::size_t undoChanges = once.changeCount() - before;
 
     int rows = 0;
     for (const CutPoint point : cutPoints(undoChanges)) {
-        for (const std::wstring& folder : installationFolders()) {
+        for (const std::wstring& folder : installationFolders(sample)) {
             SCOPED_TRACE("undo change " + std::to_string(point.change) + (point.afterEffect ? " done" : "") +
                          ", all written back but " + ::testing::PrintToString(folder));
-            MemoryFiles files(kSampleOldTree, kSampleOldValues);
-            std::unique_ptr<StagedUpdate> update = commitFailingAtItsLastFlush(files);
+            MemoryFiles files(sample.oldTree, kSampleOldValues);
+            std::unique_ptr<StagedUpdate> update = commitFailingAtItsLastFlush(files, sample);
             cutPowerAt(files, point);
             try {
                 update->undo();
@@ -233,7 +267,7 @@ TEST(PowerCut, DuringTheUndoOfACommitWhoseLastFlushFailedLeavesTheOldOrTheNewIns
             files.writeBackAllBut(folder);
             restart(files);
 
-            expectRecoveredToOneSide(files, false);
+            expectRecoveredToOneSide(files, sample, false);
             if (HasFailure()) return;
             ++rows;
         }
@@ -241,12 +275,13 @@ TEST(PowerCut, DuringTheUndoOfACommitWhoseLastFlushFailedLeavesTheOldOrTheNewIns
     RecordProperty("rows", rows);
 }
 
-TEST(PowerCut, DuringTheRecoveryAndAgainLeavesWhatOneRecoveryLeaves) {
-    const std::vector<std::wstring> changes = changesOfWholeRun();
+TEST_P(PowerCutAnywhere, DuringTheRecoveryAndAgainLeavesWhatOneRecoveryLeaves) {
+    const Sample& sample = GetParam();
+    const std::vector<std::wstring> changes = changesOfWholeRun(sample);
     int rows = 0;
     for (const CutPoint point : cutPoints(changes.size())) {
-        MemoryFiles once(kSampleOldTree, kSampleOldValues);
-        updateUntilCut(once, point);
+        MemoryFiles once(sample.oldTree, kSampleOldValues);
+        updateUntilCut(once, sample, point);
         const std::size_t before = once.changeCount();
         std::vector<std::wstring> recoveryChanges;
         once.watch([&](const std::wstring& call, bool done) {
@@ -259,8 +294,8 @@ TEST(PowerCut, DuringTheRecoveryAndAgainLeavesWhatOneRecoveryLeaves) {
         for (const CutPoint again : cutPoints(recoveryChanges.size())) {
             SCOPED_TRACE(describe(point, changes) + ", then during the recovery " +
                          describe(again, recoveryChanges));
-            MemoryFiles files(kSampleOldTree, kSampleOldValues);
-            updateUntilCut(files, point);
+            MemoryFiles files(sample.oldTree, kSampleOldValues);
+            updateUntilCut(files, sample, point);
             cutPowerAt(files, again);
             try {
                 recoverInterruptedUpdate(files, files, L"/inst");
@@ -277,6 +312,9 @@ TEST(PowerCut, DuringTheRecoveryAndAgainLeavesWhatOneRecoveryLeaves) {
     }
     RecordProperty("rows", rows);
 }
+
+INSTANTIATE_TEST_SUITE_P(Samples, PowerCutAnywhere, ::testing::Values(unsignedSample(), signedSample()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace setup::test

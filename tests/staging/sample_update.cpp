@@ -64,7 +64,8 @@ std::vector<std::wstring> ownFilesIn(const MemoryTree& tree) {
     std::vector<std::wstring> own;
     for (const auto& entry : tree) {
         const std::wstring name = entry.first.substr(entry.first.find_last_of(L'/') + 1);
-        if (isOwnFileName(name)) own.push_back(entry.first);
+        // The trust file is the one file of the program's own that stays: it is no leftover.
+        if (isOwnFileName(name) && name != kTrustName) own.push_back(entry.first);
     }
     return own;
 }

@@ -323,7 +323,7 @@ bool MemoryFiles::nameFits(const std::wstring& name) {
 }
 
 std::uint64_t MemoryFiles::copyFile(const std::wstring& source, const std::wstring& installed,
-                                    const std::wstring& staged) {
+                                    const std::wstring& staged, CopyCheck* check) {
     const std::wstring line = L"copyFile " + shown(source) + L" -> " + shown(staged);
     begin(L"copyFile", line, true);
     const NodePtr from = existing(source, true);
@@ -334,6 +334,12 @@ std::uint64_t MemoryFiles::copyFile(const std::wstring& source, const std::wstri
     auto copy = std::make_shared<Node>();
     copy->kind = NodeKind::File;
     copy->bytes = from->bytes;
+    if (check) {
+        if (copy->bytes.size() > check->limit) copy->bytes.resize(static_cast<std::size_t>(check->limit) + 1);
+        Sha256 digest;
+        digest.update(copy->bytes.data(), copy->bytes.size());
+        check->digest = digest.finish();
+    }
     copy->readOnly = mode && mode->kind == NodeKind::File && mode->readOnly;
     slot.folder->entries[slot.name] = copy;
     changed(line);

@@ -74,9 +74,9 @@ class RecordingRuntime : public ScriptedRuntime {
     std::function<void()> beforeCopy;
 
     std::uint64_t stageCopy(const std::wstring& source, const std::wstring& destination,
-                            const std::wstring& staged) override {
+                            const std::wstring& staged, CopyCheck* check) override {
         if (beforeCopy) beforeCopy();
-        return ScriptedRuntime::stageCopy(source, destination, staged);
+        return ScriptedRuntime::stageCopy(source, destination, staged, check);
     }
 };
 

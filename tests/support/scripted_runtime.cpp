@@ -52,10 +52,10 @@ void ScriptedRuntime::deleteShippedFile(const std::wstring& path) {
 }
 
 std::uint64_t ScriptedRuntime::stageCopy(const std::wstring& source, const std::wstring& destination,
-                                         const std::wstring& staged) {
+                                         const std::wstring& staged, CopyCheck* check) {
     noteChange(L"stage " + source + L" -> " + staged);
     if (++m_stageCopies == failStageCopyAt) throw Failure("cannot copy: " + stageCopyError);
-    const std::uint64_t bytes = realFiles().copyFile(source, destination, staged);
+    const std::uint64_t bytes = realFiles().copyFile(source, destination, staged, check);
     copies.emplace_back(source, destination);
     return bytes;
 }

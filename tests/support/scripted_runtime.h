@@ -88,7 +88,7 @@ class ScriptedRuntime : public Host, public FileRuntime, public FileHolderFinder
     /// As deleteFile, for the update folder's own files, which a read-only mode keeps on Windows.
     virtual void deleteShippedFile(const std::wstring& path);
     virtual std::uint64_t stageCopy(const std::wstring& source, const std::wstring& destination,
-                                    const std::wstring& staged);
+                                    const std::wstring& staged, CopyCheck* check = nullptr);
     virtual void writeFile(const std::wstring& path, const std::string& bytes);
     virtual void renameFile(const std::wstring& from, const std::wstring& to);
     virtual void flushFiles(const std::vector<std::wstring>& paths);
@@ -120,8 +120,8 @@ class ScriptedRuntime : public Host, public FileRuntime, public FileHolderFinder
         std::wstring realPath(const std::wstring& path) override { return real().realPath(path); }
         bool nameFits(const std::wstring& name) override { return real().nameFits(name); }
         std::uint64_t copyFile(const std::wstring& source, const std::wstring& installed,
-                               const std::wstring& staged) override {
-            return m_runtime.stageCopy(source, installed, staged);
+                               const std::wstring& staged, CopyCheck* check = nullptr) override {
+            return m_runtime.stageCopy(source, installed, staged, check);
         }
         void writeFile(const std::wstring& path, const std::string& bytes) override {
             m_runtime.writeFile(path, bytes);

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "directives/list_directives.h"
 #include "platform/failure.h"
+#include "versions/version_numbers.h"
 
 namespace setup {
 
