@@ -46,7 +46,7 @@ SignedStatement statementOf(const ListAnalysis& analysis, const std::vector<std:
         std::error_code error;
         const std::uintmax_t size =
             std::filesystem::file_size(mapPath(inFolder(analysis.updateFolder, line.name)), error);
-        if (error) throw Failure("cannot read the size of " + toUtf8(line.name));
+        if (error) throw Failure("impossible de lire la taille de " + toUtf8(line.name));
         statement.files.push_back({line.name, size, line.digest});
     }
     return statement;
