@@ -104,8 +104,8 @@ void CleanupAndExit(Session& session) {
         });
         // The seal and the signature go with the list they vouch for; an update without them has none to
         // delete.
-        for (const std::wstring own : {std::wstring(kSealFileName), std::wstring(kStatementFileName),
-                                       std::wstring(kSignatureFileName)}) {
+        for (const std::wstring& own : {std::wstring(kSealFileName), std::wstring(kStatementFileName),
+                                        std::wstring(kSignatureFileName)}) {
             ignoringFailure([&] {
                 FileServices& files = runtime.files();
                 std::wstring directory = runtime.host().programDirectory();
