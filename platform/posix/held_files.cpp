@@ -105,29 +105,77 @@ std::uint64_t copyContent(int in, int out, const std::string& source, const std:
     return copied;
 }
 
-/// Copies the rest of `in` to `out` through two buffers, digesting each block on a second thread while the
-/// next one is copied, and stops once one byte more than `check.limit` is written; answers the bytes
-/// copied. Each block's write-back to the disk starts at once, so that the disk works while the processor
-/// digests, and the flush before the commit finds little left to write.
+/// Copies up to `size` bytes of `in` to `out`, inside the kernel while the system can (`kernel` is cleared
+/// once it cannot), else through `buffer`, made at the first need; answers the bytes copied, fewer only at
+/// the end of `in`.
+std::size_t copyBlock(int in, int out, std::size_t size, bool& kernel, std::unique_ptr<char[]>& buffer,
+                      const std::string& source, const std::string& destination) {
+    std::size_t copied = 0;
+    while (copied < size && kernel) {
+        const ssize_t count = ::copy_file_range(in, nullptr, out, nullptr, size - copied, 0);
+        if (count > 0) {
+            copied += static_cast<std::size_t>(count);
+            continue;
+        }
+        if (count == 0) return copied;
+        if (errno == EINTR) continue;
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EPERM ||
+            errno == EBADF) {
+            kernel = false;
+            break;
+        }
+        fail("impossible de copier " + source + " vers", destination, errno);
+    }
+    constexpr std::size_t kBuffer = std::size_t{1} << 20;
+    if (copied < size && !buffer) buffer = std::make_unique<char[]>(kBuffer);
+    while (copied < size) {
+        const std::size_t count = readSome(in, buffer.get(), std::min(size - copied, kBuffer), source);
+        if (count == 0) break;
+        writeAll(out, buffer.get(), count, destination);
+        copied += count;
+    }
+    return copied;
+}
+
+/// Adds to `digest` the `size` bytes at `offset` of the staged file `out`, read back into `buffer`.
+void digestStaged(int out, std::uint64_t offset, std::size_t size, char* buffer, Sha256& digest,
+                  const std::string& destination) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t count = ::pread(out, buffer + done, size - done, static_cast<off_t>(offset + done));
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) fail("impossible de relire", destination, count < 0 ? errno : EIO);
+        done += static_cast<std::size_t>(count);
+    }
+    digest.update(buffer, size);
+}
+
+/// Copies the rest of `in` to `out` block by block, inside the kernel where the system can, and digests
+/// each block as the staged file now holds it, read back on a second thread while the next block is
+/// copied; stops once one byte more than `check.limit` is written, and answers the bytes copied. What is
+/// digested is what the commit will put in place, whatever the source does meanwhile. Each block's
+/// write-back to the disk starts at once, so that the disk works while the processor digests, and the
+/// flush before the commit finds little left to write.
 std::uint64_t copyChecked(int in, int out, CopyCheck& check, const std::string& source,
                           const std::string& destination) {
-    constexpr std::size_t kBuffer = std::size_t{4} << 20;
-    const std::unique_ptr<char[]> buffers[2] = {std::make_unique<char[]>(kBuffer),
-                                                std::make_unique<char[]>(kBuffer)};
+    constexpr std::size_t kBlock = std::size_t{8} << 20;
+    const std::unique_ptr<char[]> readBack = std::make_unique<char[]>(kBlock);
+    std::unique_ptr<char[]> copyBuffer;
+    bool kernel = true;
     Sha256 digest;
     std::future<void> digesting;
     std::uint64_t copied = 0;
-    for (int k = 0; copied <= check.limit; k ^= 1) {
+    while (copied <= check.limit) {
         const std::uint64_t room = check.limit - copied + 1;
-        const std::size_t want = room < kBuffer ? static_cast<std::size_t>(room) : kBuffer;
-        char* block = buffers[k].get();
-        const std::size_t count = readSome(in, block, want, source);
+        const std::size_t want = room < kBlock ? static_cast<std::size_t>(room) : kBlock;
+        const std::size_t count = copyBlock(in, out, want, kernel, copyBuffer, source, destination);
         if (count == 0) break;
-        writeAll(out, block, count, destination);
         ::sync_file_range(out, static_cast<off_t>(copied), static_cast<off_t>(count), SYNC_FILE_RANGE_WRITE);
-        // The block before this one is digested by now, so its buffer is free for the next read.
+        // The block before this one is digested by now, so the read-back buffer is free again.
         if (digesting.valid()) digesting.get();
-        digesting = std::async(std::launch::async, [&digest, block, count] { digest.update(block, count); });
+        digesting = std::async(std::launch::async, [&, offset = copied, size = count] {
+            digestStaged(out, offset, size, readBack.get(), digest, destination);
+        });
         copied += count;
     }
     if (digesting.valid()) digesting.get();
@@ -361,7 +409,8 @@ struct HeldFolderFiles::Folders {
     int createFresh(const Place& place) {
         const int parent = parentOf(place);
         const std::string& name = place.parts.back();
-        constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
+        // Read as well as written: a checked copy digests the staged bytes as they were written.
+        constexpr int kFlags = O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
         int fd = ::openat(parent, name.c_str(), kFlags, 0600);
         if (fd < 0 && errno == EEXIST) {
             if (::unlinkat(parent, name.c_str(), 0) != 0) fail("impossible de retirer", place.shown, errno);
