@@ -26,17 +26,12 @@ std::wstring inFolder(const std::wstring& folder, std::wstring_view name) {
 
 std::wstring shown(const std::wstring& path) { return programPath(mapPath(path)); }
 
-Sha256Digest digestOf(const std::string& bytes) {
-    Sha256 digest;
-    digest.update(bytes.data(), bytes.size());
-    return digest.finish();
-}
-
 /// The statement of the update as it was just sealed: the seal's lines give the files and their digests.
 SignedStatement statementOf(const ListAnalysis& analysis, const std::vector<std::uint8_t>& signerKey) {
     SignedStatement statement;
     statement.signerKey = signerKey;
-    statement.listDigest = digestOf(readWholeFile(mapPath(analysis.listPath)));
+    const std::string list = readWholeFile(mapPath(analysis.listPath));
+    statement.listDigest = sha256Of(list.data(), list.size());
     for (const EntryPlan& plan : analysis.entries) {
         for (const StampWrite& stamp : plan.stamps)
             statement.versions.push_back({stamp.section, stamp.version});

@@ -31,6 +31,13 @@ class Sha256 {
     std::unique_ptr<State> m_state;
 };
 
+/// The SHA-256 of the `size` bytes at `data`. Throws Failure.
+inline Sha256Digest sha256Of(const void* data, std::size_t size) {
+    Sha256 digest;
+    digest.update(data, size);
+    return digest.finish();
+}
+
 /// The SHA-256 of the whole content of the regular file at `path`, read in large blocks. Throws Failure
 /// when it is missing, no regular file, or cannot be read to its end.
 Sha256Digest fileSha256(const SystemPath& path);

@@ -28,12 +28,6 @@ std::optional<std::string> readUpdateFile(FileServices& files, const std::wstrin
     return files.readFile(path, kStatementLimit);
 }
 
-Sha256Digest digestOf(const std::string& bytes) {
-    Sha256 digest;
-    digest.update(bytes.data(), bytes.size());
-    return digest.finish();
-}
-
 std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
 /// The first version of the statement below the highest one the trust holds for its section. A version
@@ -57,7 +51,8 @@ std::optional<SignatureProblem> olderVersion(const SignedStatement& statement, c
 std::optional<SignatureProblem> contentProblem(FileServices& files, const SignatureInput& input,
                                                const SignedStatement& statement) {
     const std::optional<std::string> list = readUpdateFile(files, input.listPath);
-    if (!list || digestOf(*list) != statement.listDigest || statement.versions != input.versions)
+    if (!list || sha256Of(list->data(), list->size()) != statement.listDigest ||
+        statement.versions != input.versions)
         return problem(Kind::ContentDiffers, L"setup.lst");
     std::vector<std::wstring> copied;
     std::set<std::wstring> keys;

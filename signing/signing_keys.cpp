@@ -93,11 +93,9 @@ std::string publicKeyFingerprint(const std::string& publicKeyPem) {
     const p256::Point point = readPublicKey(publicKeyPem);
     const p256::SystemPublicKey onTheCurve(point);
     const std::vector<std::uint8_t> der = p256::encodePublicKeyInfo(point);
-    Sha256 digest;
-    digest.update(der.data(), der.size());
     constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
-    for (const std::uint8_t byte : digest.finish()) {
+    for (const std::uint8_t byte : sha256Of(der.data(), der.size())) {
         hex += kHex[byte >> 4];
         hex += kHex[byte & 0x0F];
     }

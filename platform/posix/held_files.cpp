@@ -77,34 +77,6 @@ std::wstring foldedKey(std::wstring_view name) {
     return key;
 }
 
-/// Copies the rest of `in` to `out`, inside the kernel where the system can, else through a buffer, and
-/// answers the bytes copied.
-std::uint64_t copyContent(int in, int out, const std::string& source, const std::string& destination) {
-    constexpr std::size_t kChunk = std::size_t{1} << 30;
-    std::uint64_t copied = 0;
-    for (;;) {
-        const ssize_t count = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
-        if (count > 0) {
-            copied += static_cast<std::uint64_t>(count);
-            continue;
-        }
-        if (count == 0) return copied;
-        if (errno == EINTR) continue;
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EPERM ||
-            errno == EBADF) {
-            break;
-        }
-        fail("impossible de copier " + source + " vers", destination, errno);
-    }
-    constexpr std::size_t kBuffer = std::size_t{1} << 20;
-    const std::unique_ptr<char[]> buffer(new char[kBuffer]);
-    while (const std::size_t count = readSome(in, buffer.get(), kBuffer, source)) {
-        writeAll(out, buffer.get(), count, destination);
-        copied += count;
-    }
-    return copied;
-}
-
 /// Copies up to `size` bytes of `in` to `out`, inside the kernel while the system can (`kernel` is cleared
 /// once it cannot), else through `buffer`, made at the first need; answers the bytes copied, fewer only at
 /// the end of `in`.
@@ -134,6 +106,18 @@ std::size_t copyBlock(int in, int out, std::size_t size, bool& kernel, std::uniq
         writeAll(out, buffer.get(), count, destination);
         copied += count;
     }
+    return copied;
+}
+
+/// Copies the rest of `in` to `out`, inside the kernel where the system can, else through a buffer, and
+/// answers the bytes copied.
+std::uint64_t copyContent(int in, int out, const std::string& source, const std::string& destination) {
+    constexpr std::size_t kChunk = std::size_t{1} << 30;
+    bool kernel = true;
+    std::unique_ptr<char[]> buffer;
+    std::uint64_t copied = 0;
+    while (const std::size_t count = copyBlock(in, out, kChunk, kernel, buffer, source, destination))
+        copied += count;
     return copied;
 }
 

@@ -109,12 +109,6 @@ Point exportedPoint(const KeyHandle& key) {
     return pointOfBlob(exportBlob(key, BCRYPT_ECCPUBLIC_BLOB, BCRYPT_ECDSA_PUBLIC_P256_MAGIC));
 }
 
-Sha256Digest digestOf(std::span<const std::uint8_t> message) {
-    Sha256 digest;
-    digest.update(message.data(), message.size());
-    return digest.finish();
-}
-
 }  // namespace
 
 GeneratedKey generateSystemKey() {
@@ -149,7 +143,7 @@ SystemPublicKey::SystemPublicKey(const Point& point) : m_handle(std::make_unique
 SystemPublicKey::~SystemPublicKey() = default;
 
 bool SystemPublicKey::verify(std::span<const std::uint8_t> message, const RawSignature& signature) const {
-    Sha256Digest digest = digestOf(message);
+    Sha256Digest digest = sha256Of(message.data(), message.size());
     RawSignature copy = signature;
     const NTSTATUS status = ::BCryptVerifySignature(m_handle->key.get(), nullptr, digest.data(),
                                                     digest.size(), copy.data(), copy.size(), 0);
@@ -194,7 +188,7 @@ SystemPrivateKey::~SystemPrivateKey() = default;
 Point SystemPrivateKey::publicPoint() const { return m_handle->point; }
 
 RawSignature SystemPrivateKey::sign(std::span<const std::uint8_t> message) const {
-    Sha256Digest digest = digestOf(message);
+    Sha256Digest digest = sha256Of(message.data(), message.size());
     RawSignature signature{};
     ULONG size = 0;
     const NTSTATUS status = ::BCryptSignHash(m_handle->key.get(), nullptr, digest.data(), digest.size(),
